@@ -1,0 +1,35 @@
+# GoogleTest cross-built from the Debian sources, and the Wine fixtures every Windows test uses.
+set(DROMIX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to cross-build")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${DROMIX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL SYSTEM)
+# GoogleTest's own sources are not ours to keep warning-free.
+foreach(target gtest gtest_main gmock gmock_main)
+  if(TARGET ${target})
+    target_compile_options(${target} PRIVATE -w)
+  endif()
+endforeach()
+
+# One Wine prefix and one display for the whole run: created once before any test, torn down after.
+set(DROMIX_WINE_RUN ${CMAKE_SOURCE_DIR}/tests/support/wine-run)
+add_test(NAME wine.setup COMMAND ${DROMIX_WINE_RUN} --setup)
+add_test(NAME wine.cleanup COMMAND ${DROMIX_WINE_RUN} --cleanup)
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+
+# dromix_windows_test(name SOURCES ... LIBS ...): a GoogleTest executable run under Wine.
+function(dromix_windows_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gmock gtest_main)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 240)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${ARG_TIMEOUT}
+    LABELS "windows;${ARG_LABELS}"
+    ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR};DROMIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()

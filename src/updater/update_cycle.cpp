@@ -1,0 +1,113 @@
+#include "update_cycle.h"
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+#include "app_path.h"
+#include "errors.h"
+#include "strip_locator.h"
+
+namespace dromix {
+namespace {
+
+// The scheme of an absolute URL ("http" of "http://…"), or empty for a relative one.
+std::string SchemeOf(std::string_view url) {
+    const std::size_t colon = url.find(':');
+    if (colon == std::string_view::npos || colon == 0) return {};
+    const std::string_view scheme = url.substr(0, colon);
+    if (!std::isalpha(static_cast<unsigned char>(scheme.front()))) return {};
+    const bool valid = std::all_of(scheme.begin(), scheme.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+    if (!valid) return {};
+    std::string lower(scheme);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return lower;
+}
+
+bool HasControlCharacters(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+}  // namespace
+
+std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.ApplicationPath()); }
+
+void UpdateCycle::GetUpdate() {
+    if (running_) return;
+    running_ = true;
+    struct Finished {
+        bool& running;
+        ~Finished() { running = false; }
+    } finished{running_};
+
+    try {
+        Run();
+    } catch (const std::exception& e) {
+        try {
+            log_.AddLog(std::string("Error: ") + e.what());
+        } catch (...) {  // nothing more can be reported when the log itself fails
+        }
+    } catch (...) {
+        try {
+            log_.AddLog("Error: Unknown error");
+        } catch (...) {
+        }
+    }
+}
+
+void UpdateCycle::Run() {
+    log_.AppendRaw("\r\n");
+    const std::string directory = GetPath();
+
+    log_.AddLog("Opening < " + pageUrl_ + " >");
+    std::string strip = system_.FetchText(pageUrl_);
+
+    log_.AddLog("Locating image...");
+    LocateStrip(strip);
+    if (strip.empty()) {
+        log_.AddLog("Unable to locate image");
+        return;
+    }
+    if (strip == lastUrl_) {
+        log_.AddLog("Image hasn't changed!");
+        return;
+    }
+    // Stored before the download: a strip that fails is not tried again until the site changes.
+    lastUrl_ = strip;
+
+    const std::string url = DownloadUrl(strip);
+    log_.AddLog("Downloading < " + url + " >");
+    const Bytes image = system_.FetchBytes(url);
+    const std::string temporary = system_.WriteFile(directory + std::string(kTempFileName), image);
+
+    log_.AddLog("Converting to bitmap...");
+    const Picture picture = system_.LoadPicture(temporary);
+    const std::string bitmap = system_.SaveBitmap(picture, std::string(kBitmapPath));
+    system_.DeleteFile(temporary);
+
+    log_.AddLog("Setting as wallpaper...");
+    system_.SetWallpaper(bitmap);
+    log_.AddLog("Done!");
+}
+
+// The URL actually fetched for a located strip: relative ones resolved against the page, and only
+// http or https accepted, so nothing local is ever read on a page's say-so.
+std::string UpdateCycle::DownloadUrl(const std::string& located) {
+    if (HasControlCharacters(located)) {
+        throw UpdateError("The strip URL contains control characters");
+    }
+    std::string url = SchemeOf(located).empty() ? system_.ResolveUrl(pageUrl_, located) : located;
+    const std::string scheme = SchemeOf(url);
+    if (scheme != "http" && scheme != "https") {
+        throw UpdateError("Only http and https strip URLs are fetched, not < " + url + " >");
+    }
+    return url;
+}
+
+}  // namespace dromix
