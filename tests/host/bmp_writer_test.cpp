@@ -1,0 +1,113 @@
+#include "bmp_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "errors.h"
+
+namespace dromix {
+namespace {
+
+std::uint32_t U32(const Bytes& b, std::size_t at) {
+    return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
+           std::uint32_t{b[at + 3]} << 24;
+}
+std::uint16_t U16(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+// A picture whose every byte differs: pixel (x, y) is B = 10y+x, G = 100+10y+x, R = 200-10y-x.
+Picture Numbered(std::uint32_t width, std::uint32_t height) {
+    Picture p{width, height, {}};
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const auto v = static_cast<std::uint8_t>(10 * y + x);
+            p.bgrx.insert(p.bgrx.end(), {v, static_cast<std::uint8_t>(100 + v), static_cast<std::uint8_t>(200 - v),
+                                         0xEE});
+        }
+    }
+    return p;
+}
+
+TEST(BmpWriter, HeaderDescribesA24BitBottomUpBitmap) {
+    const Bytes file = EncodeBmp(Numbered(3, 2));
+    ASSERT_EQ(file.size(), 54u + 12u * 2u);
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(file[1], 'M');
+    EXPECT_EQ(U32(file, 2), file.size());  // file size
+    EXPECT_EQ(U32(file, 6), 0u);           // reserved
+    EXPECT_EQ(U32(file, 10), 54u);         // pixel data offset
+    EXPECT_EQ(U32(file, 14), 40u);         // BITMAPINFOHEADER
+    EXPECT_EQ(U32(file, 18), 3u);          // width
+    EXPECT_EQ(U32(file, 22), 2u);          // height, positive: bottom-up
+    EXPECT_EQ(U16(file, 26), 1u);          // planes
+    EXPECT_EQ(U16(file, 28), 24u);         // bits a pixel
+    EXPECT_EQ(U32(file, 30), 0u);          // BI_RGB
+    EXPECT_EQ(U32(file, 34), 24u);         // image size
+    EXPECT_EQ(U32(file, 46), 0u);          // no palette
+}
+
+TEST(BmpWriter, RowsArePaddedToFourBytes) {
+    const std::uint32_t expected[] = {0, 4, 8, 12, 12, 16};
+    for (std::uint32_t width = 1; width <= 5; ++width) {
+        EXPECT_EQ(BmpRowSize(width), expected[width]) << width;
+        const Bytes file = EncodeBmp(Numbered(width, 3));
+        EXPECT_EQ(file.size(), 54u + expected[width] * 3) << width;
+        EXPECT_EQ(U32(file, 2), file.size()) << width;
+        EXPECT_EQ(U32(file, 34), expected[width] * 3) << width;
+        // Padding bytes are zero.
+        for (std::uint32_t row = 0; row < 3; ++row) {
+            for (std::uint32_t pad = width * 3; pad < expected[width]; ++pad) {
+                EXPECT_EQ(file[54 + row * expected[width] + pad], 0) << width << " row " << row;
+            }
+        }
+    }
+}
+
+TEST(BmpWriter, PixelsAreBgrRowsBottomUp) {
+    const Bytes file = EncodeBmp(Numbered(2, 3));
+    // Rows of 8 bytes: 6 of pixels, 2 of padding; the file's first row is the picture's last (y = 2).
+    const Bytes pixels(file.begin() + 54, file.end());
+    EXPECT_EQ(pixels, (Bytes{20, 120, 180, 21, 121, 179, 0, 0,  //
+                             10, 110, 190, 11, 111, 189, 0, 0,  //
+                             0, 100, 200, 1, 101, 199, 0, 0}));
+}
+
+TEST(BmpWriter, StreamsTheHeaderThenOneRowAPiece) {
+    std::vector<std::size_t> pieces;
+    WriteBmp(Numbered(5, 4), [&](std::span<const std::uint8_t> piece) { pieces.push_back(piece.size()); });
+    EXPECT_EQ(pieces, (std::vector<std::size_t>{54, 16, 16, 16, 16}));
+}
+
+TEST(BmpWriter, RefusesInvalidPictures) {
+    auto message = [](const Picture& p) -> std::string {
+        try {
+            EncodeBmp(p);
+        } catch (const UpdateError& e) {
+            return e.what();
+        }
+        return "accepted";
+    };
+    EXPECT_EQ(message(Picture{0, 5, {}}), "The picture is empty");
+    EXPECT_EQ(message(Picture{5, 0, {}}), "The picture is empty");
+
+    Picture shortBuffer = Numbered(3, 3);
+    shortBuffer.bgrx.pop_back();
+    EXPECT_EQ(message(shortBuffer), "The picture's pixels do not match its size");
+    Picture longBuffer = Numbered(3, 3);
+    longBuffer.bgrx.push_back(0);
+    EXPECT_EQ(message(longBuffer), "The picture's pixels do not match its size");
+
+    // The limits are checked on the declared size alone, before the pixels are looked at.
+    EXPECT_EQ(message(Picture{16385, 1, {}}), "The picture is too large");
+    EXPECT_EQ(message(Picture{1, 16385, {}}), "The picture is too large");
+    EXPECT_EQ(message(Picture{16384, 4097, {}}), "The picture is too large");  // over 64 megapixels
+    EXPECT_EQ(message(Picture{0xFFFFFFFFu, 0xFFFFFFFFu, {}}), "The picture is too large");
+    // At the limits, only the (empty) buffer is wrong.
+    EXPECT_EQ(message(Picture{16384, 4096, {}}), "The picture's pixels do not match its size");
+}
+
+}  // namespace
+}  // namespace dromix

@@ -1,0 +1,317 @@
+#include "update_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "activity_log.h"
+#include "bmp_writer.h"
+#include "fake_system_operations.h"
+
+namespace dromix {
+namespace {
+
+using test::FakeSystemOperations;
+using test::kGoodImage;
+using test::Op;
+
+const std::string kPageUrl = "http://comic.example/";
+const std::string kStamp = "03-16-2003 20:22:29 | ";
+const std::string kStripUrl = "http://comic.example/strips/2003-03-16.gif";
+const Bytes kOldBitmap = {'B', 'M', 'o', 'l', 'd'};
+const std::string kOpeningLine = "Opening < http://comic.example/ >";
+
+std::string PageNaming(const std::string& src) {
+    return "<html><body><h1>Comic</h1><img alt=\"Latest Strip\" width=\"600\" SRC=\"" + src +
+           "\"></body></html>";
+}
+
+// The log's lines without their stamps; a blank line is "".
+std::vector<std::string> Messages(const std::string& text) {
+    std::vector<std::string> messages;
+    std::size_t start = 0;
+    for (std::size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty()) {
+            EXPECT_EQ(line.rfind(kStamp, 0), 0u) << line;
+            line.erase(0, kStamp.size());
+        }
+        messages.push_back(line);
+        start = end + 2;
+    }
+    EXPECT_EQ(start, text.size()) << "the log ends with a line break";
+    return messages;
+}
+
+class UpdateCycleTest : public ::testing::Test {
+protected:
+    UpdateCycleTest() {
+        system.pages[kPageUrl] = PageNaming(kStripUrl);
+        system.images[kStripUrl] = kGoodImage;
+        system.files["c:\\dromix.bmp"] = kOldBitmap;
+    }
+
+    std::vector<std::string> Run() {
+        cycle.GetUpdate();
+        return Messages(log.Text());
+    }
+
+    const Bytes& Bitmap() { return system.files.at("c:\\dromix.bmp"); }
+
+    FakeSystemOperations system;
+    ActivityLog log{[] { return LocalTime{2003, 3, 16, 20, 22, 29}; }};
+    UpdateCycle cycle{system, log, kPageUrl};
+};
+
+TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
+    EXPECT_EQ(cycle.LastUrl(), "!");
+    EXPECT_EQ(Run(), (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
+                                               "Downloading < " + kStripUrl + " >", "Converting to bitmap...",
+                                               "Setting as wallpaper...", "Done!"}));
+    EXPECT_EQ(system.calls, (std::vector<std::string>{
+                                "ApplicationPath", "FetchText http://comic.example/", "FetchBytes " + kStripUrl,
+                                "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
+                                "SaveBitmap c:\\dromix.bmp", "DeleteFile C:\\Apps\\__dromix.tmp",
+                                "SetWallpaper c:\\dromix.bmp"}));
+    EXPECT_EQ(cycle.LastUrl(), kStripUrl);
+    EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {10, 20, 30, 0, 40, 50, 60, 0}}));
+    EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), 0u);
+    EXPECT_EQ(system.wallpaper, "c:\\dromix.bmp");
+    EXPECT_FALSE(cycle.Running());
+}
+
+TEST_F(UpdateCycleTest, UnchangedStripTouchesNothing) {
+    Run();  // the first cycle always downloads, as no strip URL is "!"
+    system.calls.clear();
+    system.wallpaper.clear();
+    const Bytes bitmap = Bitmap();
+
+    const auto messages = Run();
+    EXPECT_EQ(std::vector<std::string>(messages.begin() + 7, messages.end()),
+              (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
+                                        "Image hasn't changed!"}));
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"ApplicationPath", "FetchText http://comic.example/"}));
+    EXPECT_EQ(Bitmap(), bitmap);
+    EXPECT_EQ(system.wallpaper, "");
+}
+
+TEST_F(UpdateCycleTest, ChangedStripIsDownloadedAgain) {
+    Run();
+    const std::string next = "http://comic.example/strips/2003-03-17.gif";
+    system.pages[kPageUrl] = PageNaming(next);
+    system.images[next] = kGoodImage;
+    const auto messages = Run();
+    EXPECT_EQ(messages.back(), "Done!");
+    EXPECT_EQ(messages[10], "Downloading < " + next + " >");
+    EXPECT_EQ(cycle.LastUrl(), next);
+}
+
+TEST_F(UpdateCycleTest, PageWithoutMarkersIsReported) {
+    system.pages[kPageUrl] = "<html><img alt=\"latest strip\" SRC=\"/a.gif\"></html>";
+    EXPECT_EQ(Run(), (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
+                                               "Unable to locate image"}));
+    EXPECT_EQ(cycle.LastUrl(), "!");
+    EXPECT_EQ(system.calls.size(), 2u);
+}
+
+TEST_F(UpdateCycleTest, LocatorOverflowIsAnErrorLine) {
+    system.pages[kPageUrl] = PageNaming(std::string(40000, 'a'));
+    EXPECT_EQ(Run(), (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
+                                               "Error: Overflow"}));
+    EXPECT_EQ(cycle.LastUrl(), "!");
+}
+
+TEST_F(UpdateCycleTest, RelativeStripIsResolvedForTheDownloadOnly) {
+    system.pages[kPageUrl] = PageNaming("/strips/today.gif");
+    system.images["http://comic.example/strips/today.gif"] = kGoodImage;
+    const auto messages = Run();
+    EXPECT_EQ(messages[3], "Downloading < http://comic.example/strips/today.gif >");
+    EXPECT_EQ(messages.back(), "Done!");
+    EXPECT_EQ(system.calls[2], "ResolveUrl http://comic.example/ /strips/today.gif");
+    EXPECT_EQ(system.calls[3], "FetchBytes http://comic.example/strips/today.gif");
+    // The located text is what is remembered and compared.
+    EXPECT_EQ(cycle.LastUrl(), "/strips/today.gif");
+    EXPECT_EQ(Run().back(), "Image hasn't changed!");
+}
+
+TEST_F(UpdateCycleTest, AbsoluteStripIsNotResolved) {
+    Run();
+    for (const std::string& call : system.calls) EXPECT_EQ(call.rfind("ResolveUrl", 0), std::string::npos);
+}
+
+TEST_F(UpdateCycleTest, OnlyHttpAndHttpsStripsAreFetched) {
+    for (const char* strip : {"file:///c:/windows/win.ini", "ftp://comic.example/a.gif", "c:/x.gif",
+                                    "FILE:c:\\boot.ini", "res://shell32.dll/1"}) {
+        SCOPED_TRACE(strip);
+        system.pages[kPageUrl] = PageNaming(strip);
+        system.calls.clear();
+        const auto messages = Run();
+        EXPECT_EQ(messages.back().rfind("Error: ", 0), 0u) << messages.back();
+        EXPECT_EQ(messages[messages.size() - 2], "Locating image...");
+        EXPECT_EQ(system.calls.size(), 2u) << "nothing fetched or resolved";
+        EXPECT_EQ(cycle.LastUrl(), std::string(strip));
+    }
+    system.pages[kPageUrl] = PageNaming("HTTPS://comic.example/a.gif");
+    system.images["HTTPS://comic.example/a.gif"] = kGoodImage;
+    EXPECT_EQ(Run().back(), "Done!") << "the scheme is case-insensitive";
+}
+
+TEST_F(UpdateCycleTest, StripWithControlCharactersIsRefused) {
+    for (const std::string& strip : {std::string("http://comic.example/a\r\nb.gif"), std::string("/a\tb.gif"),
+                                    std::string("http://comic.example/a\x7f.gif")}) {
+        system.pages[kPageUrl] = PageNaming(strip);
+        system.calls.clear();
+        const auto messages = Run();
+        EXPECT_EQ(messages.back(), "Error: The strip URL contains control characters");
+        EXPECT_EQ(system.calls.size(), 2u);
+    }
+}
+
+TEST_F(UpdateCycleTest, RefusedWallpaperIsNotDone) {
+    system.FailAt(Op::SetWallpaper, "The wallpaper could not be set");
+    const auto messages = Run();
+    EXPECT_EQ(messages[messages.size() - 2], "Setting as wallpaper...");
+    EXPECT_EQ(messages.back(), "Error: The wallpaper could not be set");
+}
+
+TEST_F(UpdateCycleTest, UndecodableImageIsAnErrorAndNotRetried) {
+    system.images[kStripUrl] = {'<', 'h', 't', 'm', 'l', '>'};
+    auto messages = Run();
+    EXPECT_EQ(messages.back(), "Error: The picture cannot be decoded");
+    EXPECT_EQ(Bitmap(), kOldBitmap);
+    EXPECT_EQ(system.wallpaper, "");
+    EXPECT_EQ(cycle.LastUrl(), kStripUrl);
+    EXPECT_EQ(Run().back(), "Image hasn't changed!");
+}
+
+TEST_F(UpdateCycleTest, CycleStartedDuringATransferDoesNothing) {
+    int nested = 0;
+    system.duringFetch = [&] {
+        ++nested;
+        EXPECT_TRUE(cycle.Running());
+        cycle.GetUpdate();
+    };
+    const auto messages = Run();
+    EXPECT_EQ(nested, 2);  // page and image
+    EXPECT_EQ(messages, (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
+                                                  "Downloading < " + kStripUrl + " >", "Converting to bitmap...",
+                                                  "Setting as wallpaper...", "Done!"}));
+    EXPECT_EQ(system.calls.size(), 8u);
+    EXPECT_FALSE(cycle.Running());
+
+    // The guard is lifted after a failed cycle too: the next one runs.
+    system.duringFetch = nullptr;
+    system.FailAt(Op::FetchText, "down");
+    Run();
+    const auto after = Run();
+    EXPECT_EQ(std::vector<std::string>(after.begin() + 7, after.end()),
+              (std::vector<std::string>{"", kOpeningLine, "Error: down", "", kOpeningLine, "Error: down"}));
+}
+
+TEST_F(UpdateCycleTest, FallbackPathsAreTheOnesUsed) {
+    system.writeFileFallback = "/home/u/AppData/Local/Temp/__dromix.tmp";
+    system.saveBitmapFallback = "/home/u/AppData/Local/Dromix/dromix.bmp";
+    EXPECT_EQ(Run().back(), "Done!");
+    EXPECT_EQ(system.calls[4], "LoadPicture /home/u/AppData/Local/Temp/__dromix.tmp");
+    EXPECT_EQ(system.calls[6], "DeleteFile /home/u/AppData/Local/Temp/__dromix.tmp");
+    EXPECT_EQ(system.calls[7], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
+    EXPECT_EQ(Bitmap(), kOldBitmap);
+}
+
+TEST_F(UpdateCycleTest, TemporaryFileLivesInTheProgramDirectory) {
+    for (const auto& [applicationPath, temporary] :
+         std::vector<std::pair<std::string, std::string>>{{"C:\\Apps", "C:\\Apps\\__dromix.tmp"},
+                                                          {"C:\\Apps\\", "C:\\Apps\\__dromix.tmp"},
+                                                          {"C:\\", "C:\\__dromix.tmp"}}) {
+        FakeSystemOperations fresh;
+        fresh.applicationPath = applicationPath;
+        fresh.pages[kPageUrl] = PageNaming(kStripUrl);
+        fresh.images[kStripUrl] = kGoodImage;
+        ActivityLog quiet([] { return LocalTime{}; });
+        UpdateCycle freshCycle(fresh, quiet, kPageUrl);
+        fresh.FailAt(Op::LoadPicture, "stop");
+        freshCycle.GetUpdate();
+        EXPECT_EQ(fresh.calls.at(3), "WriteFile " + temporary);
+        EXPECT_EQ(fresh.files.at(temporary), kGoodImage) << "the raw bytes, nothing added";
+    }
+}
+
+TEST(GetPath, EndsInExactlyOneBackslash) {
+    for (const auto& [reported, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Apps", "C:\\Apps\\"}, {"C:\\Apps\\", "C:\\Apps\\"}, {"C:\\", "C:\\"}, {"", "\\"}}) {
+        FakeSystemOperations system;
+        system.applicationPath = reported;
+        ActivityLog log([] { return LocalTime{}; });
+        UpdateCycle cycle(system, log, kPageUrl);
+        EXPECT_EQ(cycle.GetPath(), expected) << reported;
+    }
+}
+
+// A failure at each operation of a changing cycle: the log up to it, then its "Error: " line.
+struct FailureCase {
+    Op op;
+    std::vector<std::string> messagesBefore;  // after the blank line
+    bool lastUrlStored;
+    bool temporaryLeft;
+    bool bitmapReplaced;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << "failure at operation " << static_cast<int>(c.op); }
+
+class UpdateCycleFailure : public UpdateCycleTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(UpdateCycleFailure, IsLoggedAndLosesNothing) {
+    const FailureCase& c = GetParam();
+    // A relative strip, so resolving is one of the operations.
+    system.pages[kPageUrl] = PageNaming("strips/today.gif");
+    system.images["http://comic.example/strips/today.gif"] = kGoodImage;
+    system.FailAt(c.op, "Injected failure");
+
+    std::vector<std::string> expected{""};
+    expected.insert(expected.end(), c.messagesBefore.begin(), c.messagesBefore.end());
+    expected.push_back("Error: Injected failure");
+    EXPECT_EQ(Run(), expected);
+
+    EXPECT_EQ(cycle.LastUrl(), c.lastUrlStored ? "strips/today.gif" : "!");
+    EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), c.temporaryLeft ? 1u : 0u);
+    ASSERT_FALSE(Bitmap().empty()) << "the wallpaper's bitmap is never emptied";
+    if (c.bitmapReplaced) {
+        EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {10, 20, 30, 0, 40, 50, 60, 0}}));
+    } else {
+        EXPECT_EQ(Bitmap(), kOldBitmap);
+    }
+    EXPECT_EQ(system.wallpaper, "");
+    EXPECT_FALSE(cycle.Running());
+}
+
+const std::string kDownloading = "Downloading < http://comic.example/strips/today.gif >";
+
+std::string FailureName(const ::testing::TestParamInfo<FailureCase>& param) {
+    static const char* const names[] = {"ApplicationPath", "FetchText",  "FetchBytes", "ResolveUrl",  "WriteFile",
+                                        "DeleteFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
+    return names[static_cast<int>(param.param.op)];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachOperation, UpdateCycleFailure,
+    ::testing::Values(
+        FailureCase{Op::ApplicationPath, {}, false, false, false},
+        FailureCase{Op::FetchText, {kOpeningLine}, false, false, false},
+        FailureCase{Op::ResolveUrl, {kOpeningLine, "Locating image..."}, true, false, false},
+        FailureCase{Op::FetchBytes, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
+        FailureCase{Op::WriteFile, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
+        FailureCase{Op::LoadPicture, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+                    true, true, false},
+        FailureCase{Op::SaveBitmap, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+                    true, true, false},
+        FailureCase{Op::DeleteFile, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+                    true, true, true},
+        FailureCase{Op::SetWallpaper,
+                    {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap...",
+                     "Setting as wallpaper..."},
+                    true, false, true}),
+    FailureName);
+
+}  // namespace
+}  // namespace dromix
