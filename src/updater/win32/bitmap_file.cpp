@@ -1,0 +1,68 @@
+#include "bitmap_file.h"
+
+#include <vector>
+
+#include "bmp_writer.h"
+
+namespace dromix {
+namespace {
+
+// Removes the temporary file unless the move over the target took it.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!kept_) DeleteFileW(path_.c_str());
+    }
+    const std::wstring& Path() const { return path_; }
+    void Kept() { kept_ = true; }
+
+private:
+    std::wstring path_;
+    bool kept_ = false;
+};
+
+// Collects WriteBmp's row-sized pieces into large writes.
+class BufferedWriter {
+public:
+    BufferedWriter(const UniqueFile& file, const std::wstring& path) : file_(file), path_(path) {
+        buffer_.reserve(kCapacity);
+    }
+    void Write(std::span<const std::uint8_t> piece) {
+        if (buffer_.size() + piece.size() > kCapacity) Flush();
+        if (piece.size() >= kCapacity) {
+            FileAccess::WriteAll(file_, piece, path_);
+        } else {
+            buffer_.insert(buffer_.end(), piece.begin(), piece.end());
+        }
+    }
+    void Flush() {
+        FileAccess::WriteAll(file_, buffer_, path_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 256 * 1024;
+    const UniqueFile& file_;
+    const std::wstring& path_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace
+
+void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::wstring& target) {
+    TemporaryFile temporary(target + L".new");
+    {
+        UniqueFile file = files.Create(temporary.Path());
+        BufferedWriter writer(file, temporary.Path());
+        WriteBmp(picture, [&writer](std::span<const std::uint8_t> piece) { writer.Write(piece); });
+        writer.Flush();
+        FileAccess::Finish(file, temporary.Path());
+    }
+    files.Replace(temporary.Path(), target);
+    temporary.Kept();
+}
+
+}  // namespace dromix

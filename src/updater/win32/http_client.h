@@ -1,0 +1,44 @@
+#pragma once
+// Whole-body HTTP(S) GETs with WinINet. The blocking calls run on a worker thread while the calling
+// thread keeps dispatching window messages; every transfer is bounded by time-outs, a size limit
+// and an overall deadline.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "system_operations.h"
+
+namespace dromix {
+
+struct InternetHandleCloser {
+    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
+};
+using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
+
+struct HttpTimeouts {
+    DWORD connectMs = 30'000;
+    DWORD receiveMs = 30'000;
+    // The whole transfer, including a server that drips its body slowly enough to defeat the
+    // receive time-out. Past it the request is closed from the waiting side.
+    DWORD overallMs = 300'000;
+};
+
+class HttpClient {
+public:
+    explicit HttpClient(HttpTimeouts timeouts = {});
+
+    // The whole body of a GET of `url` (http or https, redirects followed). `limit` bounds the
+    // body; `what` names it in errors ("page", "image"). A final status of 400 or more is an error
+    // naming the status.
+    Bytes Get(const std::string& url, std::size_t limit, std::string_view what);
+
+private:
+    HttpTimeouts timeouts_;
+    InternetHandle session_;
+};
+
+}  // namespace dromix

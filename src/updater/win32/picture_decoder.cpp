@@ -1,0 +1,107 @@
+#include "picture_decoder.h"
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include "com.h"
+#include "errors.h"
+#include "system_error.h"
+#include "wide_text.h"
+
+namespace dromix {
+namespace {
+
+[[noreturn]] void ThrowDecodeError(HRESULT result, const char* what) {
+    switch (static_cast<unsigned long>(result)) {
+    case static_cast<unsigned long>(WINCODEC_ERR_COMPONENTNOTFOUND):
+    case static_cast<unsigned long>(WINCODEC_ERR_UNKNOWNIMAGEFORMAT):
+        throw UpdateError("The file is not a picture that can be decoded");
+    case static_cast<unsigned long>(WINCODEC_ERR_BADHEADER):
+    case static_cast<unsigned long>(WINCODEC_ERR_BADIMAGE):
+    case static_cast<unsigned long>(WINCODEC_ERR_BADSTREAMDATA):
+    case static_cast<unsigned long>(WINCODEC_ERR_STREAMREAD):
+    case static_cast<unsigned long>(WINCODEC_ERR_FRAMEMISSING):
+        throw UpdateError("The picture is damaged and cannot be decoded");
+    default:
+        break;
+    }
+    ThrowSystemError(static_cast<DWORD>(result), std::string("The picture cannot be decoded (") + what + ")");
+}
+
+void Check(HRESULT result, const char* what) {
+    if (FAILED(result)) ThrowDecodeError(result, what);
+}
+
+void CheckFileHasContent(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        ThrowLastError("Cannot read < " + WideToUtf8(path) + " >");
+    }
+    if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0) throw UpdateError("The picture file is empty");
+}
+
+void CheckSize(UINT width, UINT height) {
+    if (width == 0 || height == 0) throw UpdateError("The picture is empty");
+    if (width > kMaxPictureSide || height > kMaxPictureSide ||
+        std::uint64_t{width} * height > kMaxPicturePixels) {
+        throw UpdateError("The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                          " pixels)");
+    }
+}
+
+// BGRA with straight alpha → opaque BGRX over a white background.
+void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
+    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        const unsigned alpha = pixels[i + 3];
+        if (alpha != 255) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                pixels[i + c] = static_cast<std::uint8_t>((pixels[i + c] * alpha + 255u * (255u - alpha) + 127u) / 255u);
+            }
+        }
+        pixels[i + 3] = 255;
+    }
+}
+
+}  // namespace
+
+Picture DecodePictureFile(const std::wstring& path) {
+    CheckFileHasContent(path);
+    const ScopedComInit com;
+    Check(com.Result(), "COM");
+
+    ComPtr<IWICImagingFactory> factory;
+    Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                           reinterpret_cast<void**>(static_cast<IWICImagingFactory**>(OutPtr(factory)))),
+          "imaging component");
+    ComPtr<IWICBitmapDecoder> decoder;
+    Check(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                             WICDecodeMetadataCacheOnDemand, OutPtr(decoder)),
+          "format");
+    ComPtr<IWICBitmapFrameDecode> frame;
+    Check(decoder->GetFrame(0, OutPtr(frame)), "frame");
+
+    UINT width = 0;
+    UINT height = 0;
+    Check(frame->GetSize(&width, &height), "size");
+    CheckSize(width, height);
+
+    // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
+    // pictures under Wine); the alpha is flattened afterwards.
+    ComPtr<IWICFormatConverter> converter;
+    Check(factory->CreateFormatConverter(OutPtr(converter)), "converter");
+    Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                WICBitmapPaletteTypeCustom),
+          "pixel format");
+
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    const UINT stride = width * 4;
+    picture.bgrx.resize(std::size_t{stride} * height);
+    Check(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.bgrx.size()), picture.bgrx.data()),
+          "pixels");
+    FlattenOverWhite(picture.bgrx);
+    return picture;
+}
+
+}  // namespace dromix

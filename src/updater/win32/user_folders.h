@@ -1,0 +1,14 @@
+#pragma once
+// Folders the system names for this program and this user.
+#include <string>
+
+namespace dromix {
+
+// The directory of the running executable, without trailing backslash (except at a drive root).
+std::wstring ApplicationDirectory();
+// The user's temporary folder, with trailing backslash.
+std::wstring TemporaryDirectory();
+// %LOCALAPPDATA%\Dromix, created when missing, with trailing backslash.
+std::wstring PerUserDataDirectory();
+
+}  // namespace dromix

@@ -1,0 +1,75 @@
+#include "win32_system_operations.h"
+
+#include "bitmap_file.h"
+#include "picture_decoder.h"
+#include "system_error.h"
+#include "url_resolver.h"
+#include "user_folders.h"
+#include "wallpaper.h"
+#include "wide_text.h"
+
+namespace dromix {
+namespace {
+
+void WriteWhole(const FileAccess& files, const std::wstring& path, const Bytes& bytes) {
+    UniqueFile file = files.Create(path);
+    FileAccess::WriteAll(file, bytes, path);
+    if (!file.Close()) ThrowLastError("Cannot write < " + WideToUtf8(path) + " >");
+}
+
+}  // namespace
+
+Win32SystemOperations::Win32SystemOperations() : Win32SystemOperations(Options{}) {}
+
+Win32SystemOperations::Win32SystemOperations(Options options)
+    : http_(options.timeouts), files_(std::move(options.refusedDirectories)) {}
+
+Win32SystemOperations::~Win32SystemOperations() = default;
+
+std::string Win32SystemOperations::FetchText(const std::string& url) {
+    const Bytes body = http_.Get(url, kPageLimit, "page");
+    return std::string(body.begin(), body.end());
+}
+
+Bytes Win32SystemOperations::FetchBytes(const std::string& url) { return http_.Get(url, kImageLimit, "image"); }
+
+std::string Win32SystemOperations::ResolveUrl(const std::string& base, const std::string& relative) {
+    return CombineUrl(base, relative);
+}
+
+// A refused program directory (Program Files for a standard user) sends the temporary file to the
+// user's temporary folder.
+std::string Win32SystemOperations::WriteFile(const std::string& path, const Bytes& bytes) {
+    const std::wstring wide = Utf8ToWide(path);
+    try {
+        WriteWhole(files_, wide, bytes);
+        return path;
+    } catch (const WriteRefused&) {
+    }
+    const std::wstring fallback = TemporaryDirectory() + FileNameOf(wide);
+    WriteWhole(files_, fallback, bytes);
+    return WideToUtf8(fallback);
+}
+
+void Win32SystemOperations::DeleteFile(const std::string& path) { FileAccess::Delete(Utf8ToWide(path)); }
+
+Picture Win32SystemOperations::LoadPicture(const std::string& path) { return DecodePictureFile(Utf8ToWide(path)); }
+
+// A refused target (the root of C: for a standard user) sends the bitmap to the per-user data folder.
+std::string Win32SystemOperations::SaveBitmap(const Picture& picture, const std::string& path) {
+    const std::wstring wide = Utf8ToWide(path);
+    try {
+        SaveBitmapFile(files_, picture, wide);
+        return path;
+    } catch (const WriteRefused&) {
+    }
+    const std::wstring fallback = PerUserDataDirectory() + FileNameOf(wide);
+    SaveBitmapFile(files_, picture, fallback);
+    return WideToUtf8(fallback);
+}
+
+void Win32SystemOperations::SetWallpaper(const std::string& path) { SetDesktopWallpaper(Utf8ToWide(path)); }
+
+std::string Win32SystemOperations::ApplicationPath() { return WideToUtf8(ApplicationDirectory()); }
+
+}  // namespace dromix
