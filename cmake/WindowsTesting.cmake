@@ -33,3 +33,32 @@ function(dromix_windows_test name)
     LABELS "windows;${ARG_LABELS}"
     ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR};DROMIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# dromix_comic_site_fixture(name [LIFETIME s]): the CTest fixture `name`, the sample comic site
+# (tests/support/comic_site.py) started detached before the tests that require it and stopped after
+# them. Its port is written to ${CMAKE_BINARY_DIR}/comic-site/<name>.port; the path is left in the
+# variable <name>_PORT_FILE.
+find_program(DROMIX_PYTHON NAMES python3 REQUIRED)
+set(DROMIX_COMIC_SITE ${CMAKE_SOURCE_DIR}/tests/support/comic_site.py)
+function(dromix_comic_site_fixture name)
+  cmake_parse_arguments(ARG "" "LIFETIME" "" ${ARGN})
+  if(NOT ARG_LIFETIME)
+    set(ARG_LIFETIME 1800)
+  endif()
+  set(port_file ${CMAKE_BINARY_DIR}/comic-site/${name}.port)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/comic-site)
+  add_test(NAME ${name}.start COMMAND ${DROMIX_PYTHON} ${DROMIX_COMIC_SITE} --background
+           --port-file ${port_file} --lifetime ${ARG_LIFETIME})
+  add_test(NAME ${name}.stop COMMAND ${DROMIX_PYTHON} ${DROMIX_COMIC_SITE} --stop --port-file ${port_file})
+  set_tests_properties(${name}.start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 30)
+  set_tests_properties(${name}.stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 30)
+  set(${name}_PORT_FILE ${port_file} PARENT_SCOPE)
+endfunction()
+
+# dromix_use_comic_site(test fixture): `test` runs with the site of `fixture`, its port file in the
+# environment variable DROMIX_COMIC_SITE_PORT_FILE.
+function(dromix_use_comic_site test fixture)
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED ${fixture})
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+               "DROMIX_COMIC_SITE_PORT_FILE=${CMAKE_BINARY_DIR}/comic-site/${fixture}.port")
+endfunction()

@@ -1,0 +1,439 @@
+#!/usr/bin/env python3
+"""A small sample comic site for Dromix's tests and demo.
+
+It serves a front page that names the current strip the way the real site does, the strips under
+/strips/, and answers a proxy's absolute-form requests (GET http://any-host/path) as if it were that
+host, so the program's fixed page URL reaches it through the system's proxy setting.
+
+It listens on loopback only, on a free port written to --port-file, and stops by itself after
+--lifetime seconds. Tests steer it over HTTP:
+
+  GET /_control/strip?name=NAME           the strip the front page names (a file under strips/)
+  GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS]
+  GET /_control/reset                     first strip, no faults, empty request log
+  GET /_control/requests                  the request log as JSON
+  GET /_control/state                     the current strip and faults as JSON
+  GET /_control/stop                      stop now
+
+Page modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
+oversize-undeclared no-markers lowercase-markers far-marker file-url relative-url.
+Image modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
+oversize-undeclared html corrupt truncated empty huge-png huge-gif.
+
+  comic_site.py --port-file FILE [--lifetime S] [--background]   serve
+  comic_site.py --stop --port-file FILE                            stop a running site
+"""
+
+import argparse
+import json
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+import urllib.request
+import zlib
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+STRIPS = os.path.join(HERE, "strips")
+DEFAULT_STRIP = "strip-1.gif"
+PAGE_LIMIT = 8 * 1024 * 1024
+IMAGE_LIMIT = 64 * 1024 * 1024
+
+PAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
+              "oversize", "oversize-undeclared", "no-markers", "lowercase-markers", "far-marker", "file-url",
+              "relative-url"}
+IMAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
+               "oversize", "oversize-undeclared", "html", "corrupt", "truncated", "empty", "huge-png",
+               "huge-gif"}
+
+CONTENT_TYPES = {".gif": "image/gif", ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png",
+                 ".bmp": "image/bmp"}
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def huge_png(width=20000, height=20000):
+    """A valid PNG header that declares a huge picture, with a few rows of real data."""
+    header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    rows = zlib.compress(b"\0" * (1 + width * 3) * 4)
+    return b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", rows) + png_chunk(b"IEND", b"")
+
+
+def huge_gif(width=20000, height=20000):
+    """A GIF whose screen and only frame declare a huge picture; the pixel data stops early."""
+    screen = b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80, 0, 0) + b"\0\0\0\xff\xff\xff"
+    frame = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02\x02\x44\x01\x00"
+    return screen + frame + b"\x3b"
+
+
+class Site:
+    """The state tests steer: the current strip, the fault modes and the request log."""
+
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.stopping = threading.Event()
+        self.reset()
+
+    def reset(self):
+        with self.lock:
+            self.strip = DEFAULT_STRIP
+            self.page = "ok"
+            self.image = "ok"
+            self.drip = 0.5
+            self.requests = []
+
+    def log(self, entry):
+        with self.lock:
+            self.requests.append(entry)
+            del self.requests[:-1000]
+
+    def state(self):
+        with self.lock:
+            return {"strip": self.strip, "page": self.page, "image": self.image, "drip": self.drip}
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "ComicSite/1.0"
+
+    def log_message(self, *args):  # quiet: stdio may be /dev/null
+        pass
+
+    @property
+    def site(self):
+        return self.server.site
+
+    # -- request parsing -------------------------------------------------------------------------
+
+    def target(self):
+        """(host, path, query, absolute_form) of the request, proxy form included."""
+        raw = self.path
+        absolute = raw.startswith("http://") or raw.startswith("https://")
+        parts = urllib.parse.urlsplit(raw)
+        host = parts.netloc if absolute else self.headers.get("Host", "127.0.0.1")
+        return host, parts.path or "/", urllib.parse.parse_qs(parts.query), absolute
+
+    def do_GET(self):
+        host, path, query, absolute = self.target()
+        self.host = host
+        if not path.startswith("/_control/"):
+            self.site.log({"time": time.time(), "method": "GET", "target": self.path, "host": host,
+                           "path": path, "absolute": absolute,
+                           "user_agent": self.headers.get("User-Agent", "")})
+        try:
+            if path.startswith("/_control/"):
+                self.control(path[len("/_control/"):], query)
+            elif path == "/" or path == "/index.html":
+                self.front_page(path)
+            elif path.startswith("/strips/"):
+                self.strip(path[len("/strips/"):])
+            elif path.startswith("/redirect/"):
+                self.redirected(path)
+            else:
+                self.plain(404, "Not Found", b"Not found\n")
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+
+    def do_HEAD(self):
+        self.plain(405, "Method Not Allowed", b"")
+
+    # -- answers ---------------------------------------------------------------------------------
+
+    def plain(self, code, reason, body, content_type="text/plain", extra=()):
+        self.send_response(code, reason)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def redirect(self, location):
+        self.plain(302, "Found", b"", extra=[("Location", location)])
+
+    def common_fault(self, mode, kind, body, content_type):
+        """The faults pages and images share. True when the request has been answered."""
+        state = self.site.state()
+        if mode == "404":
+            self.plain(404, "Not Found", b"<html><body>Not found</body></html>", "text/html")
+        elif mode == "500":
+            self.plain(500, "Internal Server Error", b"<html><body>Broken</body></html>", "text/html")
+        elif mode == "redirect":
+            self.redirect("http://%s/redirect/%s" % (self.host, kind))
+        elif mode == "redirect-relative":
+            self.redirect("/redirect/%s-relative" % kind)
+        elif mode == "redirect-loop":
+            self.redirect("/redirect/loop")
+        elif mode == "hang":
+            self.hang()
+        elif mode == "drip":
+            self.send_response(200)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            step = max(1, len(body) // 8)
+            for start in range(0, len(body), step):
+                if self.site.stopping.wait(state["drip"]):
+                    return True
+                self.wfile.write(body[start:start + step])
+                self.wfile.flush()
+        elif mode == "reset":
+            self.send_response(200)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(body) + 1000))
+            self.end_headers()
+            self.wfile.write(body[:max(1, len(body) // 2)])
+            self.wfile.flush()
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.close_connection = True
+            self.connection.close()
+        elif mode in ("oversize", "oversize-undeclared"):
+            self.oversize(PAGE_LIMIT if kind == "page" else IMAGE_LIMIT, content_type,
+                          declared=(mode == "oversize"))
+        else:
+            return False
+        return True
+
+    def hang(self):
+        """Accepts the request and never answers, until the site stops."""
+        self.close_connection = True
+        self.site.stopping.wait()
+
+    def oversize(self, limit, content_type, declared):
+        """A body one MiB over the limit, streamed without holding it in memory."""
+        size = limit + 1024 * 1024
+        self.send_response(200)
+        self.send_header("Content-Type", content_type)
+        if declared:
+            self.send_header("Content-Length", str(size))
+        else:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        block = b"<!-- padding -->" * 4096
+        sent = 0
+        while sent < size:
+            piece = block[:min(len(block), size - sent)]
+            self.wfile.write(piece)
+            sent += len(piece)
+
+    def page_html(self, mode):
+        state = self.site.state()
+        name = state["strip"]
+        if mode == "file-url":
+            src = "file:///C:/windows/win.ini"
+        elif mode == "relative-url":
+            src = "strips/" + name
+        else:
+            src = "http://%s/strips/%s" % (self.host, name)
+        title = "<title>Dromix Sample Comic</title>"
+        head = ("<html><head>%s</head><body>\n<h1>The Daily Sample</h1>\n"
+                "<p>Today's strip:</p>\n" % title)
+        if mode == "no-markers":
+            tag = '<img src="%s" alt="Today">' % src
+        elif mode == "lowercase-markers":
+            tag = '<img alt="Latest Strip" width="1200" src="%s">' % src
+        elif mode == "far-marker":
+            tag = '<img alt="Latest Strip" SRC="%s" title="%s">' % (src, "x" * 40000)
+        else:
+            tag = '<img alt="Latest Strip" width="1200" SRC="%s">' % src
+        tail = '\n<p><a href="/archive/">Archive</a></p>\n</body></html>\n'
+        return (head + tag + tail).encode("ascii")
+
+    def front_page(self, path):
+        mode = self.site.state()["page"]
+        body = self.page_html("ok")
+        if self.common_fault(mode, "page", body, "text/html"):
+            return
+        self.plain(200, "OK", self.page_html(mode), "text/html")
+
+    def strip_bytes(self, name):
+        if "/" in name or "\\" in name or name.startswith("."):
+            return None
+        try:
+            with open(os.path.join(STRIPS, name), "rb") as f:
+                return f.read()
+        except OSError:
+            return None
+
+    def strip(self, name):
+        name = urllib.parse.unquote(name)
+        body = self.strip_bytes(name)
+        if body is None:
+            self.plain(404, "Not Found", b"No such strip\n")
+            return
+        content_type = CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "application/octet-stream")
+        mode = self.site.state()["image"]
+        if self.common_fault(mode, "image", body, content_type):
+            return
+        if mode == "html":
+            self.plain(200, "OK", b"<html><body>Not a picture</body></html>", "text/html")
+        elif mode == "corrupt":
+            damaged = bytearray(body)
+            for i in range(16, len(damaged), 7):
+                damaged[i] ^= 0x5A
+            self.plain(200, "OK", bytes(damaged), content_type)
+        elif mode == "truncated":
+            self.plain(200, "OK", body[:len(body) // 3], content_type)
+        elif mode == "empty":
+            self.plain(200, "OK", b"", content_type)
+        elif mode == "huge-png":
+            self.plain(200, "OK", huge_png(), "image/png")
+        elif mode == "huge-gif":
+            self.plain(200, "OK", huge_gif(), "image/gif")
+        else:
+            self.plain(200, "OK", body, content_type)
+
+    def redirected(self, path):
+        """Where the redirect modes lead: the page or the current strip, served normally."""
+        kind = path[len("/redirect/"):]
+        if kind == "loop":
+            self.redirect("/redirect/loop")
+        elif kind.startswith("page"):
+            self.plain(200, "OK", self.page_html("ok"), "text/html")
+        elif kind.startswith("image"):
+            name = self.site.state()["strip"]
+            body = self.strip_bytes(name) or b""
+            self.plain(200, "OK", body, CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "image/gif"))
+        else:
+            self.plain(404, "Not Found", b"")
+
+    def control(self, command, query):
+        site = self.site
+
+        def one(name, default=None):
+            return query.get(name, [default])[0]
+
+        if command == "strip":
+            name = one("name", "")
+            if self.strip_bytes(name) is None:
+                self.plain(400, "Bad Request", b"No such strip\n")
+                return
+            with site.lock:
+                site.strip = name
+        elif command == "fault":
+            page, image, drip = one("page"), one("image"), one("drip")
+            if (page and page not in PAGE_MODES) or (image and image not in IMAGE_MODES):
+                self.plain(400, "Bad Request", b"Unknown fault mode\n")
+                return
+            with site.lock:
+                site.page = page or site.page
+                site.image = image or site.image
+                site.drip = float(drip) if drip else site.drip
+        elif command == "reset":
+            site.reset()
+        elif command == "requests":
+            with site.lock:
+                body = json.dumps(site.requests).encode()
+            self.plain(200, "OK", body, "application/json")
+            return
+        elif command == "state":
+            pass
+        elif command == "stop":
+            self.plain(200, "OK", b"stopping\n")
+            site.stopping.set()
+            return
+        else:
+            self.plain(404, "Not Found", b"Unknown control\n")
+            return
+        self.plain(200, "OK", json.dumps(site.state()).encode(), "application/json")
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 64
+
+
+def serve(port_file, lifetime, port=0):
+    server = Server(("127.0.0.1", port), Handler)
+    server.site = Site()
+    temporary = port_file + ".tmp"
+    with open(temporary, "w") as f:
+        f.write("%d\n" % server.server_address[1])
+    os.replace(temporary, port_file)  # readers never see a half-written port
+
+    threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+    server.site.stopping.wait(lifetime)
+    server.site.stopping.set()  # releases hanging and dripping answers
+    server.shutdown()
+    server.server_close()
+    try:
+        os.remove(port_file)
+    except OSError:
+        pass
+
+
+def daemonise():
+    """Detaches from the caller: its own session, stdio on /dev/null (a test runner's pipe must not be
+    held). Returns True in the detached child."""
+    if os.fork() > 0:
+        return False
+    os.setsid()
+    if os.fork() > 0:
+        os._exit(0)
+    null = os.open(os.devnull, os.O_RDWR)
+    for fd in (0, 1, 2):
+        os.dup2(null, fd)
+    os.close(null)
+    return True
+
+
+def stop(port_file):
+    try:
+        with open(port_file) as f:
+            port = int(f.read().strip())
+    except (OSError, ValueError):
+        return 0  # nothing running
+    try:
+        urllib.request.urlopen("http://127.0.0.1:%d/_control/stop" % port, timeout=5).read()
+    except OSError:
+        pass
+    for _ in range(50):
+        if not os.path.exists(port_file):
+            break
+        time.sleep(0.1)
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Dromix's sample comic site.")
+    parser.add_argument("--port-file", required=True, help="where the chosen port is written")
+    parser.add_argument("--port", type=int, default=0, help="port to listen on (default: a free one)")
+    parser.add_argument("--lifetime", type=float, default=600, help="seconds until it stops by itself")
+    parser.add_argument("--background", action="store_true",
+                        help="detach, and return once the port file is written")
+    parser.add_argument("--stop", action="store_true", help="stop the site named by the port file")
+    args = parser.parse_args()
+    port_file = os.path.abspath(args.port_file)
+
+    if args.stop:
+        return stop(port_file)
+    if args.background:
+        try:
+            os.remove(port_file)
+        except OSError:
+            pass
+        if daemonise():
+            try:
+                serve(port_file, args.lifetime, args.port)
+            finally:
+                os._exit(0)
+        for _ in range(100):
+            if os.path.exists(port_file):
+                return 0
+            time.sleep(0.05)
+        print("comic_site: the site did not start", file=sys.stderr)
+        return 1
+    serve(port_file, args.lifetime, args.port)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
