@@ -1,0 +1,237 @@
+#include "about_window.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "constants.h"
+#include "dpi.h"
+#include "fatal_error.h"
+#include "ui_handles.h"
+#include "resource.h"
+#include "version.h"
+
+namespace dromix {
+namespace {
+
+#define DROMIX_WIDEN2(text) L##text
+#define DROMIX_WIDEN(text) DROMIX_WIDEN2(text)
+
+constexpr wchar_t kVersionText[] = L"Version " DROMIX_WIDEN(DROMIX_VERSION_TEXT);
+constexpr wchar_t kProductName[] = DROMIX_WIDEN(DROMIX_PRODUCT_NAME);
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+
+constexpr TwipsBox kTitleBox{240, 240, 4695, 375};
+constexpr TwipsBox kVersionBox{240, 720, 4695, 255};
+constexpr TwipsBox kImageBox{240, 1200, 1020, 1020};
+constexpr TwipsBox kFrameBox{1440, 1080, 3495, 1215};
+constexpr TwipsBox kCreditInFrame{120, 240, 3255, 255};
+constexpr TwipsBox kUrlInFrame{1050, 720, 1410, 240};
+constexpr TwipsBox kOkBox{240, 2400, 4695, 375};
+// The link may grow past its box to show the whole URL, centred and inside the frame's margins.
+constexpr int kFrameMarginTwips = 120;
+
+constexpr TwipsBox InFrame(const TwipsBox& box) {
+    return {kFrameBox.left + box.left, kFrameBox.top + box.top, box.width, box.height};
+}
+
+UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, unsigned dpi, int weight, bool italic,
+                    bool underline) {
+    return UniqueFont(CreateFontW(FontHeight(tenthsOfPoint, dpi), 0, 0, 0, weight, italic, underline,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+class AboutWindow {
+public:
+    explicit AboutWindow(HINSTANCE instance) : instance_(instance) {}
+
+    void ShowModal(HWND owner) {
+        const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUT), owner,
+                                               &AboutWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+        if (result == -1) throw std::runtime_error("The About window cannot be opened");
+    }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<AboutWindow*>(lParam)->dialog_ = dialog;
+        }
+        auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        if (!self) return FALSE;
+        try {
+            return self->HandleMessage(message, wParam, lParam);
+        } catch (...) {
+            ReportCurrentException();
+        }
+    }
+
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_INITDIALOG:
+            Load();
+            return TRUE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == url_) {
+                const auto dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, kLinkColour);
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return FALSE;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == url_ && linkCursor_) {
+                SetCursor(linkCursor_);
+                SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_DPICHANGED: {
+            const auto& r = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(dialog_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(HIWORD(wParam));
+            return TRUE;
+        }
+        default:
+            return FALSE;
+        }
+    }
+
+    // The Load event: the controls, laid out at the window's DPI, and the window centred over its owner.
+    void Load() {
+        SetWindowTextW(dialog_, L"");
+        title_ = AddControl(L"STATIC", kProductName, SS_CENTER, IDC_ABOUT_TITLE);
+        version_ = AddControl(L"STATIC", kVersionText, SS_CENTER, IDC_ABOUT_VERSION);
+        image_ = AddControl(L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, IDC_ABOUT_IMAGE);
+        frame_ = AddControl(L"BUTTON", L"", BS_GROUPBOX, IDC_ABOUT_FRAME);
+        credit_ = AddControl(L"STATIC", kAuthorCredit, SS_CENTER, IDC_ABOUT_CREDIT);
+        const std::wstring url(kAuthorUrl, kAuthorUrl + std::char_traits<char>::length(kAuthorUrl));
+        url_ = AddControl(L"STATIC", url.c_str(), SS_CENTER | SS_NOTIFY, IDC_ABOUT_URL);
+        ok_ = AddControl(L"BUTTON", L"Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
+        linkCursor_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_LINK));
+        Layout(WindowDpi(dialog_));
+        Centre();
+        SetFocus(ok_);
+    }
+
+    HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        const HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog_,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                                             nullptr);
+        if (!control) throw std::runtime_error("The About window's controls cannot be created");
+        return control;
+    }
+
+    void Place(HWND control, const RECT& r) {
+        MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+
+    void Layout(unsigned dpi) {
+        SetClientSize(dialog_, TwipsToPixels(kAboutClientWidthTwips, dpi),
+                      TwipsToPixels(kAboutClientHeightTwips, dpi), dpi);
+        // New fonts go in before the old ones are released, so no control ever holds a deleted font.
+        UniqueFont title = MakeFont(L"MS Sans Serif", 120, dpi, FW_BOLD, false, false);
+        UniqueFont text = MakeFont(L"MS Shell Dlg", 80, dpi, FW_NORMAL, false, false);
+        UniqueFont credit = MakeFont(L"Arial", 120, dpi, FW_BOLD, true, false);
+        UniqueFont url = MakeFont(L"Arial", 98, dpi, FW_NORMAL, false, true);  // 9.75 points, to a tenth
+        SetFont(title_, title);
+        SetFont(version_, text);
+        SetFont(ok_, text);
+        SetFont(credit_, credit);
+        SetFont(url_, url);
+        titleFont_ = std::move(title);
+        textFont_ = std::move(text);
+        creditFont_ = std::move(credit);
+        urlFont_ = std::move(url);
+
+        Place(title_, BoxToPixels(kTitleBox, dpi));
+        Place(version_, BoxToPixels(kVersionBox, dpi));
+        Place(frame_, BoxToPixels(kFrameBox, dpi));
+        Place(credit_, BoxToPixels(InFrame(kCreditInFrame), dpi));
+        Place(url_, LinkBox(dpi));
+        Place(ok_, BoxToPixels(kOkBox, dpi));
+
+        const RECT imageBox = BoxToPixels(kImageBox, dpi);
+        Place(image_, imageBox);
+        // The icon drawn at the box's size, from its largest image.
+        UniqueIcon icon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                      imageBox.right - imageBox.left,
+                                                      imageBox.bottom - imageBox.top, LR_DEFAULTCOLOR)));
+        SendMessageW(image_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+        imageIcon_ = std::move(icon);
+        InvalidateRect(dialog_, nullptr, TRUE);
+    }
+
+    static void SetFont(HWND control, const UniqueFont& font) {
+        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+
+    // The link's box, widened about its centre when the URL needs more room.
+    RECT LinkBox(unsigned dpi) const {
+        RECT box = BoxToPixels(InFrame(kUrlInFrame), dpi);
+        const HDC dc = GetDC(url_);
+        if (!dc) return box;
+        const HGDIOBJ old = SelectObject(dc, urlFont_.get());
+        wchar_t text[256] = {};
+        const int length = GetWindowTextW(url_, text, 256);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text, length, &extent);
+        SelectObject(dc, old);
+        ReleaseDC(url_, dc);
+        const RECT frame = BoxToPixels(kFrameBox, dpi);
+        const int margin = TwipsToPixels(kFrameMarginTwips, dpi);
+        const long needed = std::min<long>(extent.cx + 4, frame.right - frame.left - 2 * margin);
+        const long grow = needed - (box.right - box.left);
+        if (grow > 0) {
+            box.left -= grow / 2;
+            box.right += grow - grow / 2;
+        }
+        return box;
+    }
+
+    void Centre() {
+        RECT owner{}, self{};
+        const HWND parent = GetWindow(dialog_, GW_OWNER);
+        if (!parent || !GetWindowRect(parent, &owner) || !GetWindowRect(dialog_, &self)) return;
+        const POINT at = CentreOver(owner, {self.right - self.left, self.bottom - self.top});
+        SetWindowPos(dialog_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    void OnCommand(int id, int code) {
+        if (id == IDOK || id == IDCANCEL) {
+            EndDialog(dialog_, id);
+        } else if (id == IDC_ABOUT_URL && code == STN_CLICKED) {
+            // The default browser opens the author's site; the window stays open.
+            ShellExecuteA(nullptr, nullptr, kAuthorUrl, nullptr, "C:\\", SW_SHOWNORMAL);
+        }
+    }
+
+    HINSTANCE instance_;
+    HWND dialog_ = nullptr;
+    HWND title_ = nullptr, version_ = nullptr, image_ = nullptr, frame_ = nullptr;
+    HWND credit_ = nullptr, url_ = nullptr, ok_ = nullptr;
+    HCURSOR linkCursor_ = nullptr;  // a resource cursor: the system owns it
+    UniqueFont titleFont_, textFont_, creditFont_, urlFont_;
+    UniqueIcon imageIcon_;
+};
+
+}  // namespace
+
+POINT CentreOver(const RECT& owner, SIZE size) {
+    const long ownerWidth = owner.right - owner.left;
+    const long ownerHeight = owner.bottom - owner.top;
+    return {owner.left + (ownerWidth - size.cx) / 2, owner.top + (ownerHeight - size.cy) / 2};
+}
+
+void ShowAboutWindow(HINSTANCE instance, HWND owner) {
+    AboutWindow about(instance);
+    about.ShowModal(owner);
+}
+
+}  // namespace dromix

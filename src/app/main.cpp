@@ -1,0 +1,67 @@
+// Start-up: the single-instance rule, the first update state and the main window, then the message
+// loop until the main window ends the process.
+#include <windows.h>
+
+#include <memory>
+
+#include "activity_log.h"
+#include "constants.h"
+#include "fatal_error.h"
+#include "main_window.h"
+#include "single_instance.h"
+#include "update_cycle.h"
+#include "win32_system_operations.h"
+
+namespace dromix {
+
+// Everything that lives until the process ends. The update cycle starts with "!" as its last URL.
+class Program {
+public:
+    Program(SingleInstance instance, HINSTANCE module)
+        : instance_(std::move(instance)),
+          log_(&SystemLocalTime),
+          cycle_(system_, log_, kPageUrl),
+          window_(module, log_, cycle_) {}
+
+    void Show() { window_.Show(); }
+
+private:
+    SingleInstance instance_;
+    ActivityLog log_;
+    Win32SystemOperations system_;
+    UpdateCycle cycle_;
+    MainWindow window_;
+};
+
+// A second copy says so and ends once the message is dismissed; the first one carries on.
+std::unique_ptr<Program> Main(HINSTANCE module) {
+    std::optional<SingleInstance> instance = SingleInstance::Claim(kSingleInstanceName);
+    if (!instance) {
+        MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
+        ExitProcess(0);
+    }
+    auto program = std::make_unique<Program>(std::move(*instance), module);
+    program->Show();
+    return program;
+}
+
+int RunMessageLoop() {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace dromix
+
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
+    try {
+        const auto program = dromix::Main(module);
+        return dromix::RunMessageLoop();
+    } catch (...) {
+        dromix::ReportCurrentException();
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Only one copy of the program runs: the first one holds a named mutex for its whole life.
+#include <windows.h>
+
+#include <optional>
+
+#include "ui_handles.h"
+
+namespace dromix {
+
+inline constexpr wchar_t kSingleInstanceName[] = L"Local\\Dromix.SingleInstance";
+
+class SingleInstance {
+public:
+    // The claim on `name`, or nothing when another process already holds it.
+    static std::optional<SingleInstance> Claim(const wchar_t* name);
+
+private:
+    explicit SingleInstance(UniqueMutex mutex) : mutex_(std::move(mutex)) {}
+    UniqueMutex mutex_;
+};
+
+}  // namespace dromix

@@ -1,0 +1,280 @@
+#include "main_window.h"
+
+#include <string>
+
+#include "about_window.h"
+#include "fatal_error.h"
+#include "resource.h"
+#include "text.h"
+
+namespace dromix {
+namespace {
+
+constexpr UINT_PTR kUpdateTimerId = 1;
+constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr COLORREF kLogTextColour = RGB(0, 255, 0);
+constexpr COLORREF kLogBackColour = RGB(0, 0, 0);
+constexpr int kLogFontTenthsOfPoint = 60;
+
+// The tray icon's mouse messages of interest.
+constexpr UINT kTrayDoubleClick = WM_LBUTTONDBLCLK;  // 515
+constexpr UINT kTrayRightDown = WM_RBUTTONDOWN;      // 516
+
+ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = procedure;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    cls.lpszClassName = kMainWindowClass;
+    cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                              LR_SHARED));
+    cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    const ATOM atom = RegisterClassExW(&cls);
+    if (!atom && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw std::runtime_error("The main window class cannot be registered");
+    }
+    return atom;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, UpdateCycle& cycle)
+    : instance_(instance), log_(log), cycle_(cycle) {
+    RegisterMainClass(instance, &MainWindow::WindowProc);
+    popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
+    const HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
+    if (!popup_ || !menuBar) throw std::runtime_error("The menus cannot be loaded");
+    // The window owns its menu bar from here on and destroys it with itself.
+    window_ = CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, kMainStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar, instance,
+                              this);
+    if (!window_) {
+        DestroyMenu(menuBar);
+        throw std::runtime_error("The main window cannot be created");
+    }
+}
+
+MainWindow::~MainWindow() {
+    tray_.Delete();
+    log_.OnChange(nullptr);
+    if (window_) DestroyWindow(window_);
+}
+
+void MainWindow::Show() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ReportCurrentException();
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        Load();
+        return 0;
+    case WM_COMMAND:
+        if (lParam == 0) {  // menus; the log box's own notifications need nothing
+            OnCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        OnSize(wParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        // The tray icon's messages arrive here too. The icon exists only while the window is
+        // minimised or hidden, when the pointer cannot be over the client area; so real pointer
+        // movement, whose X can pass 515 on a high-DPI screen, never counts as a click on the icon.
+        if (IsIconic(window_) || !IsWindowVisible(window_)) OnTrayMessage(LOWORD(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kUpdateTimerId) {
+            OnTimer();
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:  // a read-only edit box asks with this one
+    case WM_CTLCOLOREDIT:
+        if (reinterpret_cast<HWND>(lParam) == logBox_) return LogBoxColours(reinterpret_cast<HDC>(wParam));
+        break;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_CLOSE:
+        Unload();
+    default:
+        if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// The Load event: the schedule's first countdown, the tray record, the log box and the timer.
+void MainWindow::Load() {
+    schedule_.Load();
+    icon_ = reinterpret_cast<HICON>(GetClassLongPtrW(window_, GCLP_HICONSM));
+    tray_.Fill(window_, icon_, "Dromix");
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    constexpr DWORD logStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+    logBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", logStyle, 0, 0, 0, 0, window_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), instance_, nullptr);
+    if (!logBox_) throw std::runtime_error("The log box cannot be created");
+    // The trimmed log can still outgrow the box's default 32 K characters when its lines are long.
+    SendMessageW(logBox_, EM_SETLIMITTEXT, 0, 0);
+    ApplyDpi(WindowDpi(window_));
+    log_.OnChange([this] { ShowLog(); });
+
+    if (!SetTimer(window_, kUpdateTimerId, kTickMilliseconds, nullptr)) {
+        throw std::runtime_error("The update timer cannot be started");
+    }
+}
+
+void MainWindow::ApplyDpi(unsigned dpi) {
+    SetClientSize(window_, TwipsToPixels(kMainClientWidthTwips, dpi),
+                  TwipsToPixels(kMainClientHeightTwips, dpi), dpi);
+    const RECT box = BoxToPixels(kLogBoxTwips, dpi);
+    MoveWindow(logBox_, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
+    UniqueFont font(CreateFontW(FontHeight(kLogFontTenthsOfPoint, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Terminal"));
+    if (font) {
+        SendMessageW(logBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        logFont_ = std::move(font);  // the old font is released only once the box no longer uses it
+    }
+}
+
+void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi(dpi);
+}
+
+LRESULT MainWindow::LogBoxColours(HDC dc) {
+    SetTextColor(dc, kLogTextColour);
+    SetBkColor(dc, kLogBackColour);
+    return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+}
+
+void MainWindow::OnCommand(int id) {
+    switch (id) {
+    case IDM_MENU_UPDATE:
+    case IDM_UPDATE:
+        cycle_.GetUpdate();
+        break;
+    case IDM_MENU_HIDE:
+        ShowWindow(window_, SW_MINIMIZE);  // WM_SIZE does the rest
+        break;
+    case IDM_SHOW:
+        ShowFromTray();
+        break;
+    case IDM_MENU_EXIT:
+    case IDM_EXIT:
+        Unload();
+    case IDM_ABOUT:
+        OpenAbout();
+        break;
+    case IDM_CANCEL:  // choosing it only closes the popup
+    default:
+        break;
+    }
+}
+
+void MainWindow::OnSize(WPARAM state) {
+    if (state == SIZE_MINIMIZED) {
+        IntoTray();
+    } else {
+        MoveCaretToEnd();
+    }
+}
+
+void MainWindow::OnTrayMessage(UINT mouseMessage) {
+    if (mouseMessage == kTrayDoubleClick) {
+        ShowFromTray();
+    } else if (mouseMessage == kTrayRightDown) {
+        OpenPopup();
+    }
+}
+
+void MainWindow::OnTimer() {
+    if (schedule_.Tick()) cycle_.GetUpdate();
+}
+
+void MainWindow::ShowLog() {
+    SetWindowTextW(logBox_, Utf8ToWide(log_.Text()).c_str());
+    MoveCaretToEnd();
+}
+
+void MainWindow::MoveCaretToEnd() {
+    const int length = GetWindowTextLengthW(logBox_);
+    SendMessageW(logBox_, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(logBox_, EM_SCROLLCARET, 0, 0);
+}
+
+// Minimised: the icon goes to the tray and the window off the screen. If the shell refuses the icon
+// the window stays minimised on the taskbar, so the user can still reach it.
+void MainWindow::IntoTray() {
+    if (tray_.Add()) ShowWindow(window_, SW_HIDE);
+}
+
+void MainWindow::ShowFromTray() {
+    MoveCaretToEnd();
+    ShowWindow(window_, SW_RESTORE);  // its WM_SIZE puts the caret at the end as well
+    tray_.Delete();
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+}
+
+// A shell that restarted has lost the icon: while the window hides in the tray, the icon comes back.
+void MainWindow::OnTaskbarCreated() {
+    if (!tray_.Added()) return;
+    if (!tray_.Add()) ShowWindow(window_, SW_SHOWMINNOACTIVE);
+}
+
+void MainWindow::OpenPopup() {
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the popup would stay open after a click elsewhere.
+    SetForegroundWindow(window_);
+    TrackPopupMenu(GetSubMenu(popup_.get(), 0), 0, at.x, at.y, 0, window_, nullptr);
+    PostMessageW(window_, WM_NULL, 0, 0);
+}
+
+void MainWindow::OpenAbout() {
+    if (aboutOpen_) return;
+    aboutOpen_ = true;
+    struct Closed {
+        bool& open;
+        ~Closed() { open = false; }
+    } closed{aboutOpen_};
+    ShowAboutWindow(instance_, window_);
+}
+
+// The Unload event: the tray icon goes and the process ends at once; nothing is saved.
+void MainWindow::Unload() {
+    tray_.Delete();
+    ExitProcess(0);
+}
+
+}  // namespace dromix
