@@ -134,6 +134,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::Load() {
     schedule_.Load();
     icon_ = reinterpret_cast<HICON>(GetClassLongPtrW(window_, GCLP_HICONSM));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICON)));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tray_.Fill(window_, icon_, "Dromix");
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 

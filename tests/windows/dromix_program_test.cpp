@@ -1,0 +1,487 @@
+// The real Dromix.exe, driven through its windows: make-up, menus, tray, close, the second
+// instance, the About window and a manual update.
+#include <windows.h>
+#include <winsock2.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "program_driver.h"
+#include "resource.h"
+
+namespace dromix::testing {
+namespace {
+
+constexpr UINT kTrayCallback = WM_MOUSEMOVE;
+
+HWND LogBox(HWND main) { return FindWindowExW(main, nullptr, L"Edit", nullptr); }
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+bool HiddenInTray(HWND main) { return !IsWindowVisible(main) && IsIconic(main); }
+
+std::wstring MenuText(HMENU menu, UINT position) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+bool IsSeparator(HMENU menu, UINT position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    return GetMenuItemInfoW(menu, position, TRUE, &info) && (info.fType & MFT_SEPARATOR);
+}
+
+void Command(HWND window, int id) { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+void TrayMessage(HWND main, UINT mouseMessage) { PostMessageW(main, kTrayCallback, 1, mouseMessage); }
+
+// Hides the window through "&Hide" and waits until it has gone to the tray.
+void HideToTray(HWND main) {
+    Command(main, IDM_MENU_HIDE);
+    ASSERT_TRUE(WaitUntil([&] { return HiddenInTray(main); }));
+}
+
+// A visible popup menu of the process, if one is open.
+HWND OpenPopup(DWORD pid) {
+    for (HWND window : TopWindowsOf(pid)) {
+        if (ClassOf(window) == L"#32768" && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+HWND FindAbout(DWORD pid, HWND main) {
+    for (HWND w : TopWindowsOf(pid)) {
+        if (ClassOf(w) == L"#32770" && GetWindow(w, GW_OWNER) == main && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+constexpr BYTE kFixedSignature[] = {0xBD, 0x04, 0xEF, 0xFE};
+
+// Dromix.exe loaded as data, for its resources.
+class ProgramResources {
+public:
+    ProgramResources()
+        : module_(LoadLibraryExW(BuildTreePath(L"src\\app\\Dromix.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ~ProgramResources() {
+        if (module_) FreeLibrary(module_);
+    }
+    ProgramResources(const ProgramResources&) = delete;
+    ProgramResources& operator=(const ProgramResources&) = delete;
+    HMODULE Module() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using UniqueMenuForTest = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+TEST(DromixProgram, MainWindowMakeUp) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
+    const SIZE client = ClientSize(main);
+    EXPECT_EQ(client.cx, 480);
+    EXPECT_EQ(client.cy, 195);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
+    EXPECT_EQ(style & WS_THICKFRAME, 0u) << "fixed border";
+    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0u);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0u);
+
+    HWND log = LogBox(main);
+    ASSERT_NE(log, nullptr);
+    const auto logStyle = static_cast<DWORD>(GetWindowLongPtrW(log, GWL_STYLE));
+    EXPECT_NE(logStyle & ES_MULTILINE, 0u);
+    EXPECT_NE(logStyle & ES_READONLY, 0u);
+    EXPECT_NE(logStyle & WS_VSCROLL, 0u);
+    RECT box{};
+    GetWindowRect(log, &box);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 8);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.right - box.left, 465);
+    EXPECT_EQ(box.bottom - box.top, 185);
+    EXPECT_GT(SendMessageW(log, EM_GETLIMITTEXT, 0, 0), 32767);
+}
+
+// Wine cannot read another process's menus, so the menus are read from the program's resources,
+// which the window loads as they are, and the live bar is checked through its access keys.
+TEST(DromixResources, MenuBarHoldsMenuAndAboutButNeverPopup) {
+    const ProgramResources exe;
+    ASSERT_NE(exe.Module(), nullptr);
+    const UniqueMenuForTest bar(LoadMenuW(exe.Module(), MAKEINTRESOURCEW(IDR_MAIN_MENU)));
+    ASSERT_NE(bar.get(), nullptr);
+    ASSERT_EQ(GetMenuItemCount(bar.get()), 2);
+    EXPECT_EQ(MenuText(bar.get(), 0), L"&Menu");
+    EXPECT_EQ(MenuText(bar.get(), 1), L"&About");
+    EXPECT_EQ(GetSubMenu(bar.get(), 1), nullptr) << "\"&About\" is a command in the bar itself";
+    EXPECT_EQ(GetMenuItemID(bar.get(), 1), static_cast<UINT>(IDM_ABOUT));
+    HMENU menu = GetSubMenu(bar.get(), 0);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 4);
+    EXPECT_EQ(MenuText(menu, 0), L"&Update Image");
+    EXPECT_EQ(MenuText(menu, 1), L"&Hide");
+    EXPECT_TRUE(IsSeparator(menu, 2));
+    EXPECT_EQ(MenuText(menu, 3), L"E&xit");
+}
+
+TEST(DromixResources, TrayPopupMenu) {
+    const ProgramResources exe;
+    const UniqueMenuForTest popupMenu(LoadMenuW(exe.Module(), MAKEINTRESOURCEW(IDR_POPUP_MENU)));
+    ASSERT_NE(popupMenu.get(), nullptr);
+    EXPECT_EQ(MenuText(popupMenu.get(), 0), L"Popup");
+    HMENU popup = GetSubMenu(popupMenu.get(), 0);
+    ASSERT_EQ(GetMenuItemCount(popup), 6);
+    EXPECT_EQ(MenuText(popup, 0), L"Cancel");
+    EXPECT_TRUE(IsSeparator(popup, 1));
+    EXPECT_EQ(MenuText(popup, 2), L"&Show");
+    EXPECT_EQ(MenuText(popup, 3), L"&Update");
+    EXPECT_TRUE(IsSeparator(popup, 4));
+    EXPECT_EQ(MenuText(popup, 5), L"E&xit");
+}
+
+// The icon holds 16 and 32 pixels in 16 colours, and 48 and 256 pixels in 32 bits.
+TEST(DromixResources, ApplicationIconImages) {
+    const ProgramResources exe;
+    const HRSRC group = FindResourceW(exe.Module(), MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(exe.Module(), group)));
+    ASSERT_GE(SizeofResource(exe.Module(), group), 6u + 4 * 14);
+    ASSERT_EQ(data[4], 4);  // image count
+    std::wstring images;
+    for (int i = 0; i < 4; ++i) {
+        const BYTE* entry = data + 6 + 14 * i;  // width, height, colours, reserved, planes, bits, ...
+        images += std::to_wstring(entry[0] ? entry[0] : 256) + L"x" + std::to_wstring(entry[6]) + L" ";
+    }
+    EXPECT_EQ(images, L"16x4 32x4 48x32 256x32 ");
+}
+
+TEST(DromixResources, VersionAndLinkCursor) {
+    const ProgramResources exe;
+    const HRSRC version = FindResourceW(exe.Module(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(version, nullptr);
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(exe.Module(), version)));
+    const DWORD size = SizeofResource(exe.Module(), version);
+    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(
+        std::search(data, data + size, kFixedSignature, kFixedSignature + 4));
+    ASSERT_LT(reinterpret_cast<const BYTE*>(fixed), data + size);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(2, 1)) << "1.2";
+    // The link cursor's hot spot sits at the finger tip, (5, 0).
+    const HCURSOR cursor = LoadCursorW(exe.Module(), MAKEINTRESOURCEW(IDC_LINK));
+    ASSERT_NE(cursor, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_EQ(info.xHotspot, 5u);
+    EXPECT_EQ(info.yHotspot, 0u);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    EXPECT_NE(FindResourceW(exe.Module(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr) << "manifest";
+}
+
+TEST(DromixProgram, MenuBarAccessKeysReachTheMenuAndAbout) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(GetMenu(main), nullptr);
+    // Alt+M drops "&Menu" down.
+    PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 'm');
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(dromix.Id())) != nullptr; }));
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return OpenPopup(dromix.Id()) == nullptr; }));
+    // Alt+A is the bar's own "&About" command.
+    PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 'a');
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(main) && FindAbout(dromix.Id(), main) != nullptr; }));
+}
+
+TEST(DromixProgram, HideGoesToTrayAndDoubleClickRestoresWithCaretAtEnd) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND log = LogBox(main);
+    // Some log text (a manual cycle that fails at once), then a selection at its start.
+    Command(main, IDM_MENU_UPDATE);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(log).find(L"| Error: ") != std::wstring::npos; }));
+    SendMessageW(log, EM_SETSEL, 0, 0);
+
+    HideToTray(main);
+    // A single click on the icon does nothing; only the double click restores.
+    TrayMessage(main, WM_LBUTTONDOWN);
+    TrayMessage(main, WM_LBUTTONUP);
+    Sleep(300);
+    EXPECT_TRUE(HiddenInTray(main));
+
+    TrayMessage(main, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+    DWORD start = 0, end = 0;
+    SendMessageW(log, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const auto length = static_cast<DWORD>(TextOf(log).size());
+    EXPECT_GT(length, 0u);
+    EXPECT_EQ(start, length);
+    EXPECT_EQ(end, length);
+    EXPECT_FALSE(dromix.Ended(0));
+}
+
+TEST(DromixProgram, TrayPopupOpensOnRightButtonAndCancelOnlyClosesIt) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HideToTray(main);
+
+    TrayMessage(main, WM_RBUTTONDOWN);
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(dromix.Id())) != nullptr; }));
+    // The first item is "Cancel": highlight it and choose it.
+    PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return OpenPopup(dromix.Id()) == nullptr; }));
+    Sleep(200);
+    EXPECT_TRUE(HiddenInTray(main));
+    EXPECT_FALSE(dromix.Ended(0));
+
+    // "&Show" from the popup brings the window back.
+    Command(main, IDM_SHOW);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+}
+
+TEST(DromixProgram, CloseBoxEndsTheProcess) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(dromix.Ended(10000));
+    EXPECT_EQ(dromix.ExitCode(), 0u);
+}
+
+TEST(DromixProgram, ExitFromThePopupEndsTheProcessWhileHidden) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HideToTray(main);
+    Command(main, IDM_EXIT);
+    ASSERT_TRUE(dromix.Ended(10000));
+    EXPECT_EQ(dromix.ExitCode(), 0u);
+}
+
+TEST(DromixProgram, SecondInstanceSaysSoAndEndsAfterOk) {
+    DromixProcess first;
+    HWND main = first.MainWindow();
+    ASSERT_NE(main, nullptr);
+
+    DromixProcess second;
+    HWND box = WaitForTopWindow(second.Id(), L"#32770", L"Error");
+    ASSERT_NE(box, nullptr);
+    bool saysRunning = false;
+    HWND ok = nullptr;
+    for (HWND child : ChildrenOf(box)) {
+        if (TextOf(child) == L"Dromix is already running!") saysRunning = true;
+        if (GetDlgCtrlID(child) == IDOK) ok = child;
+    }
+    EXPECT_TRUE(saysRunning);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(FindTopWindow(second.Id(), L"Dromix.MainWindow"), nullptr);
+    EXPECT_FALSE(second.Ended(300)) << "the second copy waits for OK";
+
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    ASSERT_TRUE(second.Ended(10000));
+    EXPECT_FALSE(first.Ended(0));
+    EXPECT_TRUE(IsWindowVisible(main));
+}
+
+TEST(DromixProgram, AboutIsModalCentredAndOkClosesIt) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND log = LogBox(main);
+    Command(main, IDM_ABOUT);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (about = FindAbout(dromix.Id(), main)) != nullptr; }));
+    EXPECT_EQ(TextOf(about), L"");
+    EXPECT_FALSE(IsWindowEnabled(main)) << "modal";
+    EXPECT_EQ(GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    const SIZE client = ClientSize(about);
+    EXPECT_EQ(client.cx, 346);
+    EXPECT_EQ(client.cy, 201);
+
+    RECT outer{}, owner{};
+    GetWindowRect(about, &outer);
+    GetWindowRect(main, &owner);
+    const long aboutWidth = outer.right - outer.left, aboutHeight = outer.bottom - outer.top;
+    EXPECT_EQ(outer.left, owner.left + (owner.right - owner.left - aboutWidth) / 2);
+    EXPECT_EQ(outer.top, owner.top + (owner.bottom - owner.top - aboutHeight) / 2);
+
+    std::wstring texts = L"|";
+    HWND ok = nullptr;
+    for (HWND child : ChildrenOf(about)) {
+        texts += TextOf(child) + L"|";
+        if (GetDlgCtrlID(child) == IDOK) ok = child;
+    }
+    EXPECT_NE(texts.find(L"|Dromix|"), std::wstring::npos) << texts;
+    EXPECT_NE(texts.find(L"|Version 1.2|"), std::wstring::npos) << texts;
+    EXPECT_NE(texts.find(L"|http://www.example.com/dromix/|"), std::wstring::npos) << texts;
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(TextOf(ok), L"Ok");
+
+    // The main window's timer keeps counting: the first scheduled cycle starts while About is open.
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(log).find(L"| Opening < ") != std::wstring::npos; },
+                          std::chrono::seconds(15)));
+
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+    EXPECT_FALSE(dromix.Ended(0));
+}
+
+// Routes the prefix's WinINet traffic to a closed local port for the life of the object.
+class RefusingProxy {
+public:
+    RefusingProxy() {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+        savedEnable_ = ReadDword(L"ProxyEnable");
+        savedServer_ = ReadString(L"ProxyServer");
+        const DWORD on = 1;
+        RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+        const std::wstring server = L"127.0.0.1:" + std::to_wstring(ClosedPort());
+        SetString(L"ProxyServer", server);
+    }
+    ~RefusingProxy() {
+        if (savedEnable_) {
+            RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*savedEnable_),
+                           sizeof(DWORD));
+        } else {
+            RegDeleteValueW(key_, L"ProxyEnable");
+        }
+        if (savedServer_) {
+            SetString(L"ProxyServer", *savedServer_);
+        } else {
+            RegDeleteValueW(key_, L"ProxyServer");
+        }
+        RegCloseKey(key_);
+    }
+    RefusingProxy(const RefusingProxy&) = delete;
+    RefusingProxy& operator=(const RefusingProxy&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+    // A port that was free a moment ago and has no listener now.
+    static unsigned ClosedPort() {
+        WSADATA data{};
+        WSAStartup(MAKEWORD(2, 2), &data);
+        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        int size = sizeof address;
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+        closesocket(s);
+        WSACleanup();
+        return ntohs(address.sin_port);
+    }
+    std::optional<DWORD> ReadDword(const wchar_t* name) const {
+        DWORD value = 0, size = sizeof value, type = 0;
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::optional<std::wstring> ReadString(const wchar_t* name) const {
+        wchar_t value[512] = {};
+        DWORD size = sizeof value - sizeof(wchar_t), type = 0;
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+            type != REG_SZ) {
+            return std::nullopt;
+        }
+        return std::wstring(value);
+    }
+    void SetString(const wchar_t* name, const std::wstring& value) {
+        RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    HKEY key_ = nullptr;
+    std::optional<DWORD> savedEnable_;
+    std::optional<std::wstring> savedServer_;
+};
+
+TEST(DromixProgram, UpdateImageWritesTheCycleIntoTheLogBox) {
+    RefusingProxy proxy;
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND log = LogBox(main);
+    Command(main, IDM_MENU_UPDATE);
+    std::wstring text;
+    ASSERT_TRUE(WaitUntil([&] { return (text = TextOf(log)).find(L"| Error: ") != std::wstring::npos; }))
+        << "log: " << std::string(text.begin(), text.end());
+    const std::wregex cycle(
+        LR"(^\r\n\d\d-\d\d-\d{4} \d\d:\d\d:\d\d \| Opening < http://www\.example\.com/ >\r\n)"
+        LR"(\d\d-\d\d-\d{4} \d\d:\d\d:\d\d \| Error: [^\r\n]+\r\n)");
+    EXPECT_TRUE(std::regex_search(text, cycle)) << std::string(text.begin(), text.end());
+    // The caret follows the newest line.
+    DWORD start = 0;
+    SendMessageW(log, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    EXPECT_EQ(start, static_cast<DWORD>(TextOf(log).size()));
+}
+
+// Counts the screen pixels of the window's client area that are exactly `colour`.
+int PixelsOfColour(HWND window, COLORREF colour) {
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const HDC screen = GetDC(nullptr);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; y += 2) {
+        for (int x = r.left; x < r.right; x += 2) count += GetPixel(screen, x, y) == colour;
+    }
+    ReleaseDC(nullptr, screen);
+    return count;
+}
+
+TEST(DromixProgram, LogShowsGreenOnBlack) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND log = LogBox(main);
+    Command(main, IDM_MENU_UPDATE);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(log).find(L"| Error: ") != std::wstring::npos; }));
+    SetForegroundWindow(main);
+    Sleep(300);
+    const int black = PixelsOfColour(log, RGB(0, 0, 0));
+    const int green = PixelsOfColour(log, RGB(0, 255, 0));
+    // Mostly black background, with some green text on it.
+    EXPECT_GT(black, 465 * 185 / 4 / 2);
+    EXPECT_GT(green, 20);
+}
+
+TEST(DromixProgram, PopupUpdateRunsACycleWhileHidden) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HideToTray(main);
+    Command(main, IDM_UPDATE);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(LogBox(main)).find(L"| Error: ") != std::wstring::npos; }));
+    EXPECT_TRUE(HiddenInTray(main));
+}
+
+}  // namespace
+}  // namespace dromix::testing

@@ -1,0 +1,143 @@
+#pragma once
+// Drives the real Dromix.exe from a test as a person would: start it, find its windows, read them,
+// choose menu commands and answer its message boxes.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dromix::testing {
+
+// Polls `done` every 20 ms until it holds or `timeout` passes.
+inline bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// The build tree's Unix path as Wine's drive Z: sees it.
+inline std::wstring BuildTreePath(const std::wstring& relative) {
+    const char* build = std::getenv("DROMIX_BUILD_DIR");
+    if (!build) throw std::runtime_error("DROMIX_BUILD_DIR is not set");
+    std::wstring path = L"Z:";
+    for (const char* c = build; *c; ++c) path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
+    return path + L"\\" + relative;
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+// The window's text, asked for with a time-out so a busy program cannot hang the test.
+inline std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"?";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+inline DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+// Top-level windows of a process, visible or not.
+inline std::vector<HWND> TopWindowsOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (ProcessOf(window) == s->pid) s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM context) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The first top-level window of `pid` with the class (and, when given, the caption).
+inline HWND FindTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
+    for (HWND window : TopWindowsOf(pid)) {
+        if (ClassOf(window) == cls && (!caption || TextOf(window) == caption)) return window;
+    }
+    return nullptr;
+}
+
+inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption)) != nullptr; });
+    return found;
+}
+
+// One running Dromix.exe; ended (if it has not ended by itself) when the test is over.
+class DromixProcess {
+public:
+    DromixProcess() {
+        std::wstring command = L"\"" + BuildTreePath(L"src\\app\\Dromix.exe") + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info)) {
+            throw std::runtime_error("Dromix.exe cannot be started");
+        }
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        pid_ = info.dwProcessId;
+    }
+    ~DromixProcess() {
+        if (!Ended(0)) {
+            TerminateProcess(process_, 99);
+            WaitForSingleObject(process_, 10000);
+        }
+        CloseHandle(process_);
+    }
+    DromixProcess(const DromixProcess&) = delete;
+    DromixProcess& operator=(const DromixProcess&) = delete;
+
+    DWORD Id() const { return pid_; }
+    bool Ended(DWORD milliseconds) const { return WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        return code;
+    }
+
+    // The main window once it is there, or null.
+    HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix"); }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+}  // namespace dromix::testing
