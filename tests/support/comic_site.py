@@ -58,11 +58,20 @@ def png_chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
 
+_huge_png = None
+
+
 def huge_png(width=20000, height=20000):
-    """A valid PNG header that declares a huge picture, with a few rows of real data."""
-    header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-    rows = zlib.compress(b"\0" * (1 + width * 3) * 4)
-    return b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", rows) + png_chunk(b"IEND", b"")
+    """A complete, valid PNG that declares a huge picture: one bit a pixel, all black, so it is only
+    about 50 KB (decoders that read everything at once need just width * height / 8 bytes)."""
+    global _huge_png
+    if _huge_png is None:
+        header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 1, 0, 0, 0, 0))
+        packer = zlib.compressobj(9)
+        row = b"\0" * (1 + (width + 7) // 8)
+        data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
+        _huge_png = b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", data) + png_chunk(b"IEND", b"")
+    return _huge_png
 
 
 def huge_gif(width=20000, height=20000):

@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "pumped_wait.h"
 #include "system_error.h"
+#include "url_resolver.h"
 #include "wide_text.h"
 
 namespace dromix {
@@ -134,53 +135,92 @@ std::string QueryText(HINTERNET request, DWORD what) {
     return {};
 }
 
-// Runs on the worker thread: one GET through to the last byte of the body.
-Bytes Transfer(HINTERNET session, const UrlParts& url, const HttpTimeouts& timeouts, std::size_t limit,
+constexpr int kMaxRedirects = 10;
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Closes the shared request when a hop ends, however it ends, before its connection closes.
+struct HopEnd {
+    CancellableRequest& shared;
+    ~HopEnd() { shared.Close(); }
+};
+
+// Runs on the worker thread: one GET through to the last byte of the body. Redirects are followed
+// here rather than by WinINet, so that a redirect loop ends after a few hops (Wine would follow it
+// for ever) and every hop is a request the deadline can close.
+Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts, std::size_t limit,
                std::string_view what, CancellableRequest& shared) {
-    const InternetHandle connection(InternetConnectW(
-        session, url.host.c_str(), url.port, url.user.empty() ? nullptr : url.user.c_str(),
-        url.password.empty() ? nullptr : url.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) ThrowLastError();
+    for (int hop = 0;; ++hop) {
+        const UrlParts parts = CrackUrl(url);
+        const InternetHandle connection(InternetConnectW(
+            session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
+            parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) ThrowLastError();
 
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                  INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS | INTERNET_FLAG_NO_UI;
-    if (url.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    const wchar_t* accept[] = {L"*/*", nullptr};
-    HINTERNET opened =
-        HttpOpenRequestW(connection.get(), L"GET", url.object.c_str(), nullptr, nullptr, accept, flags, 0);
-    if (!opened) ThrowLastError();
-    if (!shared.Adopt(opened)) throw UpdateError("The transfer was cancelled");
-    // Under Wine the time-outs only take effect when set on the request itself.
-    SetTimeout(opened, INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs);
-    SetTimeout(opened, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
-    SetTimeout(opened, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receiveMs);
+        DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                      INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI;
+        if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+        const wchar_t* accept[] = {L"*/*", nullptr};
+        HINTERNET request =
+            HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(), nullptr, nullptr, accept, flags, 0);
+        if (!request) ThrowLastError();
+        if (!shared.Adopt(request)) throw UpdateError("The transfer was cancelled");
+        const HopEnd hopEnd{shared};
+        // Under Wine the time-outs only take effect when set on the request itself.
+        SetTimeout(request, INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs);
+        SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
+        SetTimeout(request, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receiveMs);
 
-    if (!HttpSendRequestW(opened, nullptr, 0, nullptr, 0)) ThrowLastError();
+        if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) ThrowLastError();
 
-    bool found = false;
-    const DWORD status = QueryNumber(opened, HTTP_QUERY_STATUS_CODE, found);
-    if (!found) ThrowLastError();
-    if (status >= 400) {
-        std::string message = "HTTP " + std::to_string(status);
-        const std::string reason = QueryText(opened, HTTP_QUERY_STATUS_TEXT);
-        if (!reason.empty()) message += " " + reason;
-        throw UpdateError(message);
+        bool found = false;
+        const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, found);
+        if (!found) ThrowLastError();
+        if (IsRedirect(status)) {
+            const std::string location = QueryText(request, HTTP_QUERY_LOCATION);
+            if (location.empty()) throw UpdateError("HTTP " + std::to_string(status) + " without a new location");
+            if (hop == kMaxRedirects) {
+                throw UpdateError("Too many redirects (more than " + std::to_string(kMaxRedirects) + ")");
+            }
+            url = CombineUrl(url, location);
+            continue;
+        }
+        if (status >= 400) {
+            std::string message = "HTTP " + std::to_string(status);
+            const std::string reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
+            if (!reason.empty()) message += " " + reason;
+            throw UpdateError(message);
+        }
+        const DWORD declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, found);
+        if (found && declared > limit) ThrowTooLarge(what, limit);
+
+        Bytes body;
+        if (found) body.reserve(declared);
+        // Read only what has arrived: a read of a fixed size blocks until that much is there, and
+        // under Wine closing the handle does not interrupt it. Between pieces the deadline is checked,
+        // so it is missed by one receive time-out at most.
+        std::vector<std::uint8_t> chunk(64 * 1024);
+        for (;;) {
+            DWORD available = 0;
+            if (!InternetQueryDataAvailable(request, &available, 0, 0)) ThrowLastError();
+            if (shared.Cancelled()) throw UpdateError("The transfer was cancelled");
+            if (available == 0) break;
+            DWORD read = 0;
+            const DWORD wanted = available < chunk.size() ? available : static_cast<DWORD>(chunk.size());
+            if (!InternetReadFile(request, chunk.data(), wanted, &read)) ThrowLastError();
+            if (read == 0) break;
+            if (body.size() + read > limit) ThrowTooLarge(what, limit);
+            body.insert(body.end(), chunk.data(), chunk.data() + read);
+        }
+        // A connection reset mid-body can look like its end.
+        if (found && body.size() != declared) {
+            throw UpdateError("The connection closed after " + std::to_string(body.size()) + " of " +
+                              std::to_string(declared) + " bytes of the " + std::string(what));
+        }
+        return body;
     }
-    const DWORD declared = QueryNumber(opened, HTTP_QUERY_CONTENT_LENGTH, found);
-    if (found && declared > limit) ThrowTooLarge(what, limit);
-
-    Bytes body;
-    if (found) body.reserve(declared);
-    std::vector<std::uint8_t> chunk(64 * 1024);
-    for (;;) {
-        DWORD read = 0;
-        if (!InternetReadFile(opened, chunk.data(), static_cast<DWORD>(chunk.size()), &read)) ThrowLastError();
-        if (read == 0) break;
-        if (body.size() + read > limit) ThrowTooLarge(what, limit);
-        body.insert(body.end(), chunk.data(), chunk.data() + read);
-    }
-    shared.Close();
-    return body;
 }
 
 }  // namespace
@@ -188,7 +228,7 @@ Bytes Transfer(HINTERNET session, const UrlParts& url, const HttpTimeouts& timeo
 HttpClient::HttpClient(HttpTimeouts timeouts) : timeouts_(timeouts) {}
 
 Bytes HttpClient::Get(const std::string& url, std::size_t limit, std::string_view what) {
-    const UrlParts parts = CrackUrl(url);
+    CrackUrl(url);  // a bad URL or scheme fails here, before any thread starts
     if (!session_) {
         session_.reset(InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!session_) ThrowLastError();
@@ -202,7 +242,7 @@ Bytes HttpClient::Get(const std::string& url, std::size_t limit, std::string_vie
     HINTERNET session = session_.get();
     const HttpTimeouts timeouts = timeouts_;
     try {
-        RunWhilePumping([&] { body = Transfer(session, parts, timeouts, limit, what, request); }, wait);
+        RunWhilePumping([&] { body = Transfer(session, url, timeouts, limit, what, request); }, wait);
     } catch (const UpdateError&) {
         // Whatever the closed handle made the worker report, the cause is the deadline.
         if (request.Cancelled()) {

@@ -74,9 +74,16 @@ Picture DecodePictureFile(const std::wstring& path) {
                            reinterpret_cast<void**>(static_cast<IWICImagingFactory**>(OutPtr(factory)))),
           "imaging component");
     ComPtr<IWICBitmapDecoder> decoder;
-    Check(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                             WICDecodeMetadataCacheOnDemand, OutPtr(decoder)),
-          "format");
+    const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                              WICDecodeMetadataCacheOnDemand, OutPtr(decoder));
+    // Some decoders (Wine's GIF) read the whole picture here: any failure but an unknown format
+    // means a picture the decoder recognised and could not read.
+    if (FAILED(opened)) {
+        if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
+            ThrowDecodeError(opened, "format");
+        }
+        ThrowDecodeError(WINCODEC_ERR_BADIMAGE, "format");
+    }
     ComPtr<IWICBitmapFrameDecode> frame;
     Check(decoder->GetFrame(0, OutPtr(frame)), "frame");
 
