@@ -1,0 +1,317 @@
+// Decoding pictures to bitmap files, the atomic bitmap save, files with their per-user fallback,
+// and the wallpaper setting.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "comic_site_client.h"
+#include "errors.h"
+#include "wide_text.h"
+#include "win32_system_operations.h"
+
+namespace dromix {
+namespace {
+
+using ::testing::HasSubstr;
+
+template <typename Call>
+std::string ErrorOf(Call&& call) {
+    try {
+        call();
+    } catch (const UpdateError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(Utf8ToWide(path).c_str(), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Strip(const std::string& name) { return testing::SourcePath("tests/support/strips/" + name); }
+
+std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t{bytes[at + 3]} << 24;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+// A pixel of a 24-bit bottom-up BMP file as written by the bitmap writer.
+Rgb BmpPixel(const Bytes& file, std::uint32_t x, std::uint32_t y) {
+    const std::uint32_t width = Get32(file, 18);
+    const std::uint32_t height = Get32(file, 22);
+    const std::uint32_t row = (width * 3 + 3) & ~3u;
+    const std::size_t at = Get32(file, 10) + std::size_t{height - 1 - y} * row + x * 3;
+    return {file[at + 2], file[at + 1], file[at]};
+}
+
+void ExpectNear(Rgb actual, Rgb expected, int tolerance, const std::string& where) {
+    EXPECT_NEAR(actual.r, expected.r, tolerance) << where;
+    EXPECT_NEAR(actual.g, expected.g, tolerance) << where;
+    EXPECT_NEAR(actual.b, expected.b, tolerance) << where;
+}
+
+// A fresh folder of its own under the user's temporary folder for each test.
+class Folder {
+public:
+    explicit Folder(const std::string& name) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = WideToUtf8(temp) + "dromix-test-" + name;
+        Clear();
+        CreateDirectoryW(Utf8ToWide(path_).c_str(), nullptr);
+    }
+    ~Folder() { Clear(); }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& Path() const { return path_; }
+
+private:
+    void Clear() {
+        std::wstring pattern = Utf8ToWide(path_ + "\\*");
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring item = Utf8ToWide(path_ + "\\") + found.cFileName;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveDirectoryW(item.c_str());
+                } else {
+                    DeleteFileW(item.c_str());
+                }
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(Utf8ToWide(path_).c_str());
+    }
+    std::string path_;
+};
+
+struct DecodeCase {
+    const char* file;
+    Rgb left;
+    Rgb right;
+    int tolerance;
+};
+
+class DecodeMatrix : public ::testing::TestWithParam<DecodeCase> {};
+
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kWhite{255, 255, 255};
+
+TEST_P(DecodeMatrix, DecodesToABitmapOfTheRightSizeAndColours) {
+    const DecodeCase& c = GetParam();
+    Win32SystemOperations system;
+    Folder folder(std::string("decode-") + c.file);
+    const Picture picture = system.LoadPicture(Strip(c.file));
+    ASSERT_EQ(picture.width, 64u);
+    ASSERT_EQ(picture.height, 32u);
+
+    const std::string bitmap = system.SaveBitmap(picture, folder / "out.bmp");
+    EXPECT_EQ(bitmap, folder / "out.bmp");
+    const Bytes file = ReadFile(bitmap);
+    ASSERT_EQ(file.size(), 54u + 32u * 64u * 3u);
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(Get32(file, 18), 64u);
+    EXPECT_EQ(Get32(file, 22), 32u);
+    for (std::uint32_t y : {1u, 16u, 30u}) {
+        ExpectNear(BmpPixel(file, 8, y), c.left, c.tolerance, std::string(c.file) + " left");
+        ExpectNear(BmpPixel(file, 56, y), c.right, c.tolerance, std::string(c.file) + " right");
+    }
+    EXPECT_FALSE(Exists(folder / "out.bmp.new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, DecodeMatrix,
+                         ::testing::Values(DecodeCase{"indexed.gif", kRed, kBlue, 0},
+                                           DecodeCase{"animated.gif", kRed, kBlue, 0},  // frame 0 only
+                                           DecodeCase{"baseline.jpg", kRed, kBlue, 40},
+                                           DecodeCase{"progressive.jpg", kRed, kBlue, 40},
+                                           DecodeCase{"palette.png", kRed, kBlue, 0},
+                                           DecodeCase{"deep.png", kRed, kBlue, 1},
+                                           DecodeCase{"alpha.png", kRed, kWhite, 0}),  // transparent over white
+                         [](const ::testing::TestParamInfo<DecodeCase>& param) {
+                             std::string name = param.param.file;
+                             return name.substr(0, name.find('.')) + "_" + name.substr(name.find('.') + 1);
+                         });
+
+TEST(PictureDecoder, DecodesTheSampleStrips) {
+    Win32SystemOperations system;
+    const auto start = std::chrono::steady_clock::now();
+    const Picture gif = system.LoadPicture(Strip("strip-1.gif"));
+    std::printf("[ timing ] decode of the 1200x400 GIF: %.1f ms\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    EXPECT_EQ(gif.width, 1200u);
+    EXPECT_EQ(gif.height, 400u);
+    const Picture big = system.LoadPicture(Strip("strip-4.jpg"));
+    EXPECT_EQ(big.width, 2000u);
+    EXPECT_EQ(big.height, 650u);
+    EXPECT_EQ(big.bgrx.size(), 2000u * 650u * 4u);
+}
+
+TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
+    Win32SystemOperations system;
+    Folder folder("bad-pictures");
+    const Bytes jpeg = ReadFile(Strip("strip-2.jpg"));
+    const Bytes png = ReadFile(Strip("strip-3.png"));
+
+    system.WriteFile(folder / "empty.tmp", {});
+    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "empty.tmp"); }), "The picture file is empty");
+
+    const std::string html = "<html><body>Not a picture</body></html>";
+    system.WriteFile(folder / "html.tmp", Bytes(html.begin(), html.end()));
+    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "html.tmp"); }),
+              "The file is not a picture that can be decoded");
+
+    system.WriteFile(folder / "truncated.tmp", Bytes(png.begin(), png.begin() + 200));
+    const std::string truncated = ErrorOf([&] { system.LoadPicture(folder / "truncated.tmp"); });
+    std::printf("[ info   ] truncated PNG: \"%s\"\n", truncated.c_str());
+    EXPECT_FALSE(truncated.empty());
+
+    system.WriteFile(folder / "header.tmp", Bytes(jpeg.begin(), jpeg.begin() + 40));
+    EXPECT_FALSE(ErrorOf([&] { system.LoadPicture(folder / "header.tmp"); }).empty());
+
+    EXPECT_FALSE(ErrorOf([&] { system.LoadPicture(folder / "missing.tmp"); }).empty());
+}
+
+TEST(PictureDecoder, HugeDeclaredSizeIsRefusedBeforeDecoding) {
+    testing::ComicSite site;
+    ASSERT_TRUE(site.Running());
+    Win32SystemOperations system;
+    Folder folder("huge");
+    for (const char* mode : {"huge-gif", "huge-png"}) {
+        site.Control(std::string("fault?image=") + mode);
+        const std::string path = system.WriteFile(folder / "huge.tmp", system.FetchBytes(site.Url("/strips/strip-1.gif")));
+        const std::string error = ErrorOf([&] { system.LoadPicture(path); });
+        std::printf("[ info   ] %s: \"%s\"\n", mode, error.c_str());
+        if (std::string(mode) == "huge-gif") {
+            // Wine's GIF decoder reads the whole picture before its size can be asked.
+            EXPECT_THAT(error, ::testing::AnyOf("The picture is too large (20000 x 20000 pixels)",
+                                                "The picture is damaged and cannot be decoded"));
+        } else {
+            EXPECT_EQ(error, "The picture is too large (20000 x 20000 pixels)") << mode;
+        }
+    }
+    site.Control("reset");
+}
+
+TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
+    Win32SystemOperations system;
+    Folder folder("atomic");
+    const std::string target = folder / "dromix.bmp";
+    system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), target);
+    const Bytes before = ReadFile(target);
+    ASSERT_FALSE(before.empty());
+
+    Picture broken;  // pixels that do not match the size: the writer refuses mid-way
+    broken.width = 1200;
+    broken.height = 400;
+    broken.bgrx.resize(16);
+    EXPECT_FALSE(ErrorOf([&] { system.SaveBitmap(broken, target); }).empty());
+    EXPECT_EQ(ReadFile(target), before);
+    EXPECT_FALSE(Exists(target + ".new"));
+
+    // A good save after the failed one replaces it whole.
+    system.SaveBitmap(system.LoadPicture(Strip("strip-1.gif")), target);
+    EXPECT_EQ(ReadFile(target).size(), 54u + 400u * 1200u * 3u);
+}
+
+TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
+    Win32SystemOperations system;
+    Folder folder("files");
+    const std::string path = folder / "__dromix.tmp";
+    EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
+    EXPECT_EQ(ReadFile(path).size(), 100000u);
+    system.WriteFile(path, Bytes{1, 2, 3});
+    EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
+    system.DeleteFile(path);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(ErrorOf([&] { system.DeleteFile(path); }).empty());
+    EXPECT_FALSE(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }).empty());
+}
+
+TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
+    Win32SystemOperations system;
+    const std::string directory = system.ApplicationPath();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_NE(directory.back(), '\\');
+    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
+}
+
+std::string PerUserBitmap() {
+    wchar_t local[MAX_PATH];
+    EXPECT_NE(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    return WideToUtf8(local) + "\\Dromix\\dromix.bmp";
+}
+
+std::string TemporaryFile() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return WideToUtf8(temp) + "__dromix.tmp";
+}
+
+TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
+    Folder folder("refused");
+    Win32SystemOperations::Options options;
+    options.refusedDirectories = {Utf8ToWide(folder.Path())};
+    Win32SystemOperations system(options);
+
+    const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
+    EXPECT_EQ(temporary, TemporaryFile());
+    EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
+    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
+    EXPECT_EQ(bitmap, PerUserBitmap());
+    EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
+    EXPECT_FALSE(Exists(folder / "dromix.bmp"));
+    EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
+    system.DeleteFile(temporary);
+    system.DeleteFile(bitmap);
+}
+
+TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
+    // Under Wine, as on Windows, writing or moving over a directory is refused as access denied.
+    Folder folder("directory-in-the-way");
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder / "dromix.bmp").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder / "__dromix.tmp").c_str(), nullptr));
+    Win32SystemOperations system;
+    const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{7});
+    EXPECT_EQ(temporary, TemporaryFile());
+    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
+    EXPECT_EQ(bitmap, PerUserBitmap());
+    EXPECT_FALSE(Exists(folder / "dromix.bmp.new"));
+    system.DeleteFile(temporary);
+    system.DeleteFile(bitmap);
+}
+
+std::string StoredWallpaper() {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    return WideToUtf8(value);
+}
+
+TEST(Wallpaper, TheSettingIsStoredInTheUserProfile) {
+    Win32SystemOperations system;
+    Folder folder("wallpaper");
+    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("strip-1.gif")), folder / "dromix.bmp");
+    const std::string before = StoredWallpaper();
+    system.SetWallpaper(bitmap);
+    EXPECT_EQ(StoredWallpaper(), bitmap);
+    system.SetWallpaper(before.empty() ? "" : before);
+}
+
+}  // namespace
+}  // namespace dromix
