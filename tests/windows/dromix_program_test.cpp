@@ -239,6 +239,20 @@ TEST(DromixProgram, HideGoesToTrayAndDoubleClickRestoresWithCaretAtEnd) {
     EXPECT_FALSE(dromix.Ended(0));
 }
 
+// A restarted shell announces itself; the icon is added again (the old one deleted first, since a
+// second add of the same icon fails) and the window stays in the tray, reachable through it.
+TEST(DromixProgram, ShellRestartKeepsTheTrayIcon) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HideToTray(main);
+    PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    Sleep(300);
+    EXPECT_TRUE(HiddenInTray(main)) << "a failed add would have left it minimised on the taskbar";
+    TrayMessage(main, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+}
+
 TEST(DromixProgram, TrayPopupOpensOnRightButtonAndCancelOnlyClosesIt) {
     DromixProcess dromix;
     HWND main = dromix.MainWindow();
