@@ -9,6 +9,7 @@
 #include "fatal_error.h"
 #include "main_window.h"
 #include "single_instance.h"
+#include "test_hooks.h"
 #include "update_cycle.h"
 #include "win32_system_operations.h"
 
@@ -20,6 +21,7 @@ public:
     Program(SingleInstance instance, HINSTANCE module)
         : instance_(std::move(instance)),
           log_(&SystemLocalTime),
+          system_(SystemOptionsWithTestHooks()),
           cycle_(system_, log_, kPageUrl),
           window_(module, log_, cycle_) {}
 

@@ -1,0 +1,12 @@
+#pragma once
+// Test hooks: the end-to-end tests shorten the transfer time-outs so that a hanging or dripping
+// server costs them seconds instead of minutes. Nothing else in the program reads the environment.
+#include "win32_system_operations.h"
+
+namespace dromix {
+
+// The system operations' options: the product's own, except for the time-outs named by
+// DROMIX_TEST_TIMEOUT_MS (connect and receive) and DROMIX_TEST_DEADLINE_MS (a whole transfer), when set.
+Win32SystemOperations::Options SystemOptionsWithTestHooks();
+
+}  // namespace dromix
