@@ -1,0 +1,333 @@
+#pragma once
+// What the end-to-end tests share: the registry proxy that routes the real Dromix.exe to the sample
+// comic site, the site's control API, the running program with its log box, and the bitmap file and
+// wallpaper setting it leaves behind.
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "program_driver.h"
+#include "resource.h"
+
+namespace dromix::e2e {
+
+using namespace std::chrono_literals;
+using dromix::testing::DromixProcess;
+using dromix::testing::TextOf;
+using dromix::testing::WaitUntil;
+
+inline constexpr wchar_t kBitmapPath[] = L"C:\\dromix.bmp";
+// The host the sample site names in its strip URLs: the one the request named. Wine's WinINet
+// writes the port into the absolute-form requests it sends to a proxy.
+inline constexpr char kStripPageHost[] = "http://www.example.com:80/";
+
+inline std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+inline std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+// A Unix path from the test environment as Wine sees it: /a/b → Z:\a\b.
+inline std::string WinePath(std::string unixPath) {
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath;
+}
+
+inline std::string StripFile(const std::string& name) {
+    const char* root = std::getenv("DROMIX_SOURCE_DIR");
+    if (!root) throw std::runtime_error("DROMIX_SOURCE_DIR is not set");
+    return WinePath(std::string(root) + "/tests/support/strips/" + name);
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The proxy setting of the current user, set for the life of the object and restored afterwards.
+
+class ProxySetting {
+public:
+    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+    ProxySetting() {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            throw std::runtime_error("the Internet Settings key cannot be opened");
+        }
+        savedEnable_ = ReadDword(L"ProxyEnable");
+        savedServer_ = ReadText(L"ProxyServer");
+    }
+    ~ProxySetting() {
+        if (savedEnable_) {
+            WriteDword(L"ProxyEnable", *savedEnable_);
+        } else {
+            RegDeleteValueW(key_, L"ProxyEnable");
+        }
+        if (savedServer_) {
+            WriteText(L"ProxyServer", *savedServer_);
+        } else {
+            RegDeleteValueW(key_, L"ProxyServer");
+        }
+        RegCloseKey(key_);
+    }
+    ProxySetting(const ProxySetting&) = delete;
+    ProxySetting& operator=(const ProxySetting&) = delete;
+
+    // Every request of a program started from now on goes to 127.0.0.1:port.
+    void Through(int port) {
+        WriteText(L"ProxyServer", L"127.0.0.1:" + std::to_wstring(port));
+        WriteDword(L"ProxyEnable", 1);
+    }
+    // Requests go straight to the server named in the URL.
+    void Direct() { WriteDword(L"ProxyEnable", 0); }
+
+private:
+    std::optional<DWORD> ReadDword(const wchar_t* name) const {
+        DWORD value = 0, size = sizeof value, type = 0;
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::optional<std::wstring> ReadText(const wchar_t* name) const {
+        wchar_t value[512] = {};
+        DWORD size = sizeof value - sizeof(wchar_t), type = 0;
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+            type != REG_SZ) {
+            return std::nullopt;
+        }
+        return std::wstring(value);
+    }
+    void WriteDword(const wchar_t* name, DWORD value) {
+        RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+    void WriteText(const wchar_t* name, const std::wstring& value) {
+        RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    HKEY key_ = nullptr;
+    std::optional<DWORD> savedEnable_;
+    std::optional<std::wstring> savedServer_;
+};
+
+// HKCU\Control Panel\Desktop\Wallpaper, or empty.
+inline std::wstring WallpaperSetting() {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    return value;
+}
+
+inline void SetWallpaperSetting(const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The sample comic site's control API, reached directly (never through the proxy setting, which a
+// test may point at a dead port).
+
+class ComicSite {
+public:
+    ComicSite() {
+        const char* portFile = std::getenv("DROMIX_COMIC_SITE_PORT_FILE");
+        if (!portFile) throw std::runtime_error("DROMIX_COMIC_SITE_PORT_FILE is not set");
+        std::ifstream in(WinePath(portFile));
+        in >> port_;
+        if (port_ <= 0) throw std::runtime_error("the comic site's port file cannot be read");
+        session_ = InternetOpenW(L"DromixE2E", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    }
+    ~ComicSite() {
+        if (session_) InternetCloseHandle(session_);
+    }
+    ComicSite(const ComicSite&) = delete;
+    ComicSite& operator=(const ComicSite&) = delete;
+
+    int Port() const { return port_; }
+
+    // Control("strip?name=strip-2.jpg"), Control("fault?page=404&image=ok"), Control("reset").
+    std::string Control(const std::string& command) {
+        const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(port_) + L"/_control/" + Widen(command);
+        HINTERNET request = InternetOpenUrlW(session_, url.c_str(), nullptr, 0,
+                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        if (!request) throw std::runtime_error("the comic site does not answer " + command);
+        DWORD status = 0, size = sizeof status, index = 0;
+        HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index);
+        std::string body;
+        char chunk[4096];
+        DWORD read = 0;
+        while (InternetReadFile(request, chunk, sizeof chunk, &read) && read > 0) body.append(chunk, read);
+        InternetCloseHandle(request);
+        if (status != 200) throw std::runtime_error("the comic site refused " + command + ": " + body);
+        return body;
+    }
+    void Strip(const std::string& name) { Control("strip?name=" + name); }
+    void Fault(const std::string& page, const std::string& image) {
+        Control("fault?page=" + page + "&image=" + image);
+    }
+    void NoFaults() { Fault("ok", "ok"); }
+
+    // The strip URL the front page names (the site answers as the host the request named).
+    static std::string StripUrl(const std::string& name) { return std::string(kStripPageHost) + "strips/" + name; }
+
+private:
+    int port_ = 0;
+    HINTERNET session_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The log box's text, split into lines and their stamps.
+
+inline std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            if (start < text.size()) lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+}
+
+inline std::size_t LineBreaks(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++count;
+    return count;
+}
+
+// "mm-dd-yyyy hh:mm:ss | message" → message; nullopt when the stamp is not of that form.
+inline std::optional<std::string> MessageOf(const std::string& line) {
+    static const std::regex stamp(R"(^(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])-[0-9]{4} ([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] \| )");
+    std::smatch match;
+    if (!std::regex_search(line, match, stamp)) return std::nullopt;
+    return line.substr(static_cast<std::size_t>(match.length(0)));
+}
+
+inline bool EndsACycle(const std::string& message) {
+    return message == "Done!" || message == "Image hasn't changed!" || message == "Unable to locate image" ||
+           message.rfind("Error: ", 0) == 0;
+}
+
+// The lines of the newest cycle: everything after the last blank separator line.
+struct Cycle {
+    std::vector<std::string> lines;     // as shown, stamps included
+    std::vector<std::string> messages;  // the stamps taken off (a line without a stamp stays whole)
+    bool Complete() const { return !messages.empty() && EndsACycle(messages.back()); }
+    std::string Last() const { return messages.empty() ? std::string() : messages.back(); }
+};
+
+inline Cycle NewestCycle(const std::string& log) {
+    Cycle cycle;
+    // The first cycle's blank line is the log's very first line break.
+    const std::string text = "\r\n" + log;
+    const std::size_t separator = text.rfind("\r\n\r\n");
+    if (separator == std::string::npos) return cycle;
+    cycle.lines = SplitLines(text.substr(separator + 4));
+    for (const std::string& line : cycle.lines) cycle.messages.push_back(MessageOf(line).value_or(line));
+    return cycle;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The running program.
+
+struct Responsiveness {
+    int answered = 0;
+    int failed = 0;
+};
+
+class Program {
+public:
+    Program() : main_(process_.MainWindow()) {
+        if (!main_) throw std::runtime_error("Dromix's main window did not appear");
+        for (HWND child : dromix::testing::ChildrenOf(main_)) {
+            if (GetDlgCtrlID(child) == IDC_LOG) logBox_ = child;
+        }
+        if (!logBox_) throw std::runtime_error("Dromix's log box was not found");
+    }
+
+    DromixProcess& Process() { return process_; }
+    HWND Main() const { return main_; }
+    std::string Log() const { return Narrow(TextOf(logBox_)); }
+
+    // One probe of the window: true when it answered within a second.
+    bool Answers() const {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+    }
+
+    // Waits for the scheduled cycle five seconds after start.
+    Cycle WaitForFirstCycle() {
+        Cycle cycle;
+        WaitUntil([&] { return (cycle = NewestCycle(Log())).Complete(); }, 20s);
+        return cycle;
+    }
+
+    // Chooses "&Update Image" and waits for the cycle's last line, probing the window with WM_NULL
+    // all the while.
+    Cycle UpdateImage(Responsiveness* probes = nullptr, std::chrono::milliseconds timeout = 60s) {
+        const std::string before = Log();
+        PostMessageW(main_, WM_COMMAND, IDM_MENU_UPDATE, 0);
+        Cycle cycle;
+        WaitUntil(
+            [&] {
+                if (probes) (Answers() ? probes->answered : probes->failed)++;
+                const std::string now = Log();
+                return now != before && (cycle = NewestCycle(now)).Complete();
+            },
+            timeout);
+        return cycle;
+    }
+
+private:
+    DromixProcess process_;
+    HWND main_ = nullptr;
+    HWND logBox_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The bitmap file: its bytes and last write time, to show a failed cycle left it alone.
+
+struct FileState {
+    bool exists = false;
+    std::vector<std::uint8_t> bytes;
+    FILETIME written{};
+
+    static FileState Of(const std::wstring& path) {
+        FileState state;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return state;
+        state.exists = true;
+        state.written = data.ftLastWriteTime;
+        state.bytes = ReadBytes(path);
+        return state;
+    }
+    bool operator==(const FileState& other) const {
+        return exists == other.exists && bytes == other.bytes &&
+               CompareFileTime(&written, &other.written) == 0;
+    }
+};
+
+}  // namespace dromix::e2e

@@ -1,0 +1,99 @@
+#pragma once
+// Pictures as the tests see them, independent of the program's own code: a strip decoded with WIC
+// directly, and a bitmap file read by its headers.
+#include <windows.h>
+#include <wincodec.h>
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dromix::e2e {
+
+// Top-down rows of red, green, blue bytes.
+struct Rgb {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> rgb;
+    bool operator==(const Rgb&) const = default;
+};
+
+template <class T>
+struct ComRef {
+    T* p = nullptr;
+    ~ComRef() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+// The first frame of a picture file, laid over white where it is transparent, as WIC decodes it.
+inline std::optional<Rgb> DecodeWithWic(const std::wstring& path) {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::optional<Rgb> result;
+    {
+        ComRef<IWICImagingFactory> factory;
+        ComRef<IWICBitmapDecoder> decoder;
+        ComRef<IWICBitmapFrameDecode> frame;
+        ComRef<IWICFormatConverter> converter;
+        UINT width = 0, height = 0;
+        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+            SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                         WICDecodeMetadataCacheOnDemand, &decoder)) &&
+            SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+            SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                            nullptr, 0.0, WICBitmapPaletteTypeCustom)) &&
+            SUCCEEDED(converter->GetSize(&width, &height))) {
+            std::vector<std::uint8_t> bgra(std::size_t{width} * height * 4);
+            if (SUCCEEDED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgra.size()), bgra.data()))) {
+                Rgb picture{width, height, {}};
+                picture.rgb.reserve(std::size_t{width} * height * 3);
+                for (std::size_t i = 0; i < bgra.size(); i += 4) {
+                    const unsigned alpha = bgra[i + 3];
+                    for (int c : {2, 1, 0}) {  // over white
+                        picture.rgb.push_back(
+                            static_cast<std::uint8_t>((bgra[i + static_cast<std::size_t>(c)] * alpha + 255u * (255u - alpha) + 127u) / 255u));
+                    }
+                }
+                result = std::move(picture);
+            }
+        }
+    }
+    if (SUCCEEDED(init)) CoUninitialize();
+    return result;
+}
+
+// A BMP file of 24 or 32 bits a pixel without compression, read by its headers; nullopt for
+// anything else or a file whose size does not match them.
+inline std::optional<Rgb> ReadBmp(const std::vector<std::uint8_t>& file) {
+    auto u16 = [&](std::size_t at) { return static_cast<std::uint32_t>(file[at] | file[at + 1] << 8); };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M' || u32(2) != file.size()) return std::nullopt;
+    const std::uint32_t offset = u32(10);
+    const std::int32_t width = static_cast<std::int32_t>(u32(18));
+    const std::int32_t rawHeight = static_cast<std::int32_t>(u32(22));
+    const std::uint32_t bits = u16(28);
+    if (u32(14) < 40 || u16(26) != 1 || (bits != 24 && bits != 32) || u32(30) != 0 || width <= 0 || rawHeight == 0) {
+        return std::nullopt;
+    }
+    const bool bottomUp = rawHeight > 0;
+    const std::uint32_t height = static_cast<std::uint32_t>(bottomUp ? rawHeight : -rawHeight);
+    const std::size_t stride = (static_cast<std::size_t>(width) * bits / 8 + 3) & ~std::size_t{3};
+    if (offset + stride * height != file.size()) return std::nullopt;
+    Rgb picture{static_cast<std::uint32_t>(width), height, {}};
+    picture.rgb.reserve(std::size_t{picture.width} * height * 3);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::size_t row = offset + stride * (bottomUp ? height - 1 - y : y);
+        for (std::uint32_t x = 0; x < picture.width; ++x) {
+            const std::size_t at = row + std::size_t{x} * (bits / 8);
+            picture.rgb.insert(picture.rgb.end(), {file[at + 2], file[at + 1], file[at]});
+        }
+    }
+    return picture;
+}
+
+}  // namespace dromix::e2e
