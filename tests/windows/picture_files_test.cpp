@@ -178,6 +178,14 @@ TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
     std::printf("[ info   ] truncated PNG: \"%s\"\n", truncated.c_str());
     EXPECT_FALSE(truncated.empty());
 
+    for (const char* name : {"strip-1.gif", "strip-2.jpg"}) {  // the first third of each
+        const Bytes whole = ReadFile(Strip(name));
+        system.WriteFile(folder / "third.tmp", Bytes(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 3)));
+        EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "third.tmp"); }),
+                  "The picture is damaged and cannot be decoded")
+            << name;
+    }
+
     system.WriteFile(folder / "header.tmp", Bytes(jpeg.begin(), jpeg.begin() + 40));
     EXPECT_FALSE(ErrorOf([&] { system.LoadPicture(folder / "header.tmp"); }).empty());
 
@@ -310,7 +318,7 @@ TEST(Wallpaper, TheSettingIsStoredInTheUserProfile) {
     const std::string before = StoredWallpaper();
     system.SetWallpaper(bitmap);
     EXPECT_EQ(StoredWallpaper(), bitmap);
-    system.SetWallpaper(before.empty() ? "" : before);
+    system.SetWallpaper(before);
 }
 
 }  // namespace
