@@ -1,0 +1,287 @@
+// The real Dromix.exe against every fault the sample site can stage, one case each. Every case
+// checks the exact "Error: " line (as Wine describes it), that C:\dromix.bmp is byte for byte what it
+// was, that the window answered all the while, and the rule of the last strip URL through the next
+// cycle: a failure before the located URL is stored leaves the next good cycle downloading; one
+// after it makes the next cycle with the same strip say "Image hasn't changed!".
+//
+// The program runs with the transfer time-outs shortened by its test hook (2 s to connect and
+// receive, 10 s for a whole transfer), so a hanging or dripping server costs seconds, not minutes.
+// The whole-transfer deadline stays well above the few seconds Wine takes to give up on a 65 MiB body.
+#include <winsock2.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+#include "reference_picture.h"
+
+namespace dromix::e2e {
+namespace {
+
+constexpr char kOpening[] = "Opening < http://www.example.com/ >";
+constexpr char kLocating[] = "Locating image...";
+constexpr char kConverting[] = "Converting to bitmap...";
+constexpr char kFileStripUrl[] = "file:///C:/windows/win.ini";  // what the site's file-url page names
+
+// How far a faulty cycle gets before its last line.
+enum class Stage {
+    PageFetch,  // the page cannot be fetched: URL never stored
+    Locate,     // the page holds no usable strip URL: URL not stored
+    Refused,    // the located URL is stored but refused before any download
+    Download,   // the strip cannot be fetched: URL stored
+    Convert,    // the strip is no picture the decoder accepts: URL stored
+    Works,      // a full cycle, the strip set
+};
+
+struct Fault {
+    const char* name;
+    const char* page;
+    const char* image;
+    Stage stage;
+    std::string last;  // the cycle's last message
+    const char* drip = nullptr;
+    // For lines that name the strip's own size: the line, given the strip's file size.
+    std::string (*lastFor)(std::uintmax_t stripSize) = nullptr;
+};
+
+// The site's reset mode declares 1000 bytes more than the strip and sends half of it.
+std::string ImageResetLine(std::uintmax_t size) {
+    return "Error: The connection closed after " + std::to_string(size / 2) + " of " + std::to_string(size + 1000) +
+           " bytes of the image";
+}
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
+const std::vector<std::string> kStrips = {"strip-1.gif", "strip-2.jpg", "strip-3.png", "strip-4.jpg"};
+
+class FaultMatrix : public ::testing::TestWithParam<Fault> {
+protected:
+    static void SetUpTestSuite() {
+        if (!GetEnvironmentVariableW(L"DROMIX_TEST_TIMEOUT_MS", nullptr, 0)) {
+            SetEnvironmentVariableW(L"DROMIX_TEST_TIMEOUT_MS", L"3000");
+        }
+        if (!GetEnvironmentVariableW(L"DROMIX_TEST_DEADLINE_MS", nullptr, 0)) {
+            SetEnvironmentVariableW(L"DROMIX_TEST_DEADLINE_MS", L"10000");
+        }
+        site_ = std::make_unique<ComicSite>();
+        site_->Control("reset");
+        proxy_ = std::make_unique<ProxySetting>();
+        proxy_->Through(site_->Port());
+        program_ = std::make_unique<Program>();
+        if (program_->WaitForFirstCycle().Last() == "Done!") stored_ = ComicSite::StripUrl(kStrips[0]);
+    }
+    static void TearDownTestSuite() {
+        program_.reset();
+        proxy_.reset();
+        site_.reset();
+        SetEnvironmentVariableW(L"DROMIX_TEST_TIMEOUT_MS", nullptr);
+        SetEnvironmentVariableW(L"DROMIX_TEST_DEADLINE_MS", nullptr);
+    }
+    void SetUp() override {
+        if (!program_ || program_->Process().Ended(0)) GTEST_SKIP() << "the program is no longer running";
+    }
+
+    // A strip whose URL differs from the stored one.
+    static std::string FreshStrip() {
+        for (;;) {
+            const std::string& strip = kStrips[next_++ % kStrips.size()];
+            if (ComicSite::StripUrl(strip) != stored_ && "strips/" + strip != stored_) return strip;
+        }
+    }
+
+    static inline std::unique_ptr<ComicSite> site_;
+    static inline std::unique_ptr<ProxySetting> proxy_;
+    static inline std::unique_ptr<Program> program_;
+    static inline std::string stored_;  // what the program's last strip URL must be
+    static inline std::size_t next_ = 1;
+};
+
+TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
+    const Fault& fault = GetParam();
+    const std::string strip = FreshStrip();
+    const std::string stripUrl = ComicSite::StripUrl(strip);
+    site_->Strip(strip);
+    site_->Control(std::string("fault?page=") + fault.page + "&image=" + fault.image +
+                   (fault.drip ? std::string("&drip=") + fault.drip : std::string()));
+    const FileState before = FileState::Of(kBitmapPath);
+    ASSERT_TRUE(before.exists);
+
+    Responsiveness probes;
+    const Cycle cycle = program_->UpdateImage(&probes, std::chrono::seconds(30));
+    ASSERT_TRUE(cycle.Complete()) << program_->Log();
+
+    const std::string fetched = fault.stage == Stage::Works ? "http://www.example.com/strips/" + strip : stripUrl;
+    std::vector<std::string> expected = {kOpening};
+    if (fault.stage != Stage::PageFetch) expected.push_back(kLocating);
+    if (fault.stage >= Stage::Download) expected.push_back("Downloading < " + fetched + " >");
+    if (fault.stage >= Stage::Convert) expected.push_back(kConverting);
+    if (fault.stage == Stage::Works) {
+        expected.insert(expected.end(), {"Setting as wallpaper...", "Done!"});
+    } else {
+        expected.push_back(fault.lastFor ? fault.lastFor(std::filesystem::file_size(StripFile(strip))) : fault.last);
+    }
+    EXPECT_EQ(cycle.messages, expected) << program_->Log();
+    EXPECT_EQ(probes.failed, 0) << "the window stopped answering during the cycle";
+    EXPECT_GE(probes.answered, 1);
+
+    if (fault.stage == Stage::Works) {
+        const auto written = ReadBmp(ReadBytes(kBitmapPath));
+        ASSERT_TRUE(written.has_value());
+        EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile(strip))));
+    } else {
+        EXPECT_TRUE(FileState::Of(kBitmapPath) == before) << "C:\\dromix.bmp changed";
+    }
+
+    // The next cycle, with the strip as it was and the fault gone from the image.
+    const bool urlStored = fault.stage >= Stage::Refused;
+    site_->Fault(urlStored ? fault.page : "ok", "ok");
+    const FileState afterFault = FileState::Of(kBitmapPath);
+    const Cycle next = program_->UpdateImage();
+    if (urlStored) {
+        EXPECT_EQ(next.messages, (std::vector<std::string>{kOpening, kLocating, "Image hasn't changed!"}));
+        EXPECT_TRUE(FileState::Of(kBitmapPath) == afterFault);
+        stored_ = fault.stage == Stage::Works     ? "strips/" + strip
+                  : fault.stage == Stage::Refused ? std::string(kFileStripUrl)
+                                                  : stripUrl;
+    } else {
+        EXPECT_EQ(next.Last(), "Done!") << program_->Log();
+        stored_ = stripUrl;
+    }
+    site_->NoFaults();
+}
+
+const Fault kFaults[] = {
+    {"PageNotFound", "404", "ok", Stage::PageFetch, "Error: HTTP 404 Not Found"},
+    {"PageServerError", "500", "ok", Stage::PageFetch, "Error: HTTP 500 Internal Server Error"},
+    {"PageNeverAnswers", "hang", "ok", Stage::PageFetch, "Error: The connection with the server has been terminated."},
+    {"PageDripsPastTheDeadline", "drip", "ok", Stage::PageFetch, "Error: The transfer did not finish within 10 seconds", "1.5"},
+    {"PageDripsSlowerThanTheReceiveTimeOut", "drip", "ok", Stage::PageFetch, "Error: System error 10060", "5"},
+    {"PageResetMidway", "reset", "ok", Stage::PageFetch, "Error: The connection closed after 125 of 1251 bytes of the page"},
+    {"PageRedirectLoop", "redirect-loop", "ok", Stage::PageFetch, "Error: Too many redirects (more than 10)"},
+    {"PageOversize", "oversize", "ok", Stage::PageFetch, "Error: The page is larger than 8 MiB"},
+    {"PageOversizeUndeclared", "oversize-undeclared", "ok", Stage::PageFetch, "Error: The page is larger than 8 MiB"},
+    {"PageWithoutMarkers", "no-markers", "ok", Stage::Locate, "Unable to locate image"},
+    {"PageWithLowerCaseMarkers", "lowercase-markers", "ok", Stage::Locate, "Unable to locate image"},
+    {"ClosingMarkerBeyond32767", "far-marker", "ok", Stage::Locate, "Error: Overflow"},
+    {"FileStripUrl", "file-url", "ok", Stage::Refused,
+     std::string("Error: Only http and https strip URLs are fetched, not < ") + kFileStripUrl + " >"},
+    {"RelativeStripUrlWorks", "relative-url", "ok", Stage::Works, ""},
+    {"ImageNotFound", "ok", "404", Stage::Download, "Error: HTTP 404 Not Found"},
+    {"ImageServerError", "ok", "500", Stage::Download, "Error: HTTP 500 Internal Server Error"},
+    {"ImageNeverAnswers", "ok", "hang", Stage::Download, "Error: The connection with the server has been terminated."},
+    {"ImageResetMidway", "ok", "reset", Stage::Download, "", nullptr, &ImageResetLine},
+    {"ImageRedirectLoop", "ok", "redirect-loop", Stage::Download, "Error: Too many redirects (more than 10)"},
+    {"ImageOversize", "ok", "oversize", Stage::Download, "Error: The image is larger than 64 MiB"},
+    {"ImageDeclares20000x20000", "ok", "huge-png", Stage::Convert, "Error: The picture is too large (20000 x 20000 pixels)"},
+    {"ImageGifDeclares20000x20000", "ok", "huge-gif", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
+    {"ImageTruncated", "ok", "truncated", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
+    {"ImageCorrupt", "ok", "corrupt", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
+    {"ImageEmpty", "ok", "empty", Stage::Convert, "Error: The picture file is empty"},
+    {"HtmlServedAsImage", "ok", "html", Stage::Convert, "Error: The file is not a picture that can be decoded"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<Fault>& param) { return std::string(param.param.name); });
+
+// Faults that need the program started afresh: the proxy setting is read once per run, and the
+// bitmap path is refused before the first cycle. Each check is the scheduled first cycle.
+class FreshRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site_.Control("reset");
+        before_ = FileState::Of(kBitmapPath);
+    }
+    // Starts the program and waits for its first cycle, probing the window all the while.
+    Cycle FirstCycle(Responsiveness& probes) {
+        program_ = std::make_unique<Program>();
+        Cycle cycle;
+        WaitUntil(
+            [&] {
+                (program_->Answers() ? probes.answered : probes.failed)++;
+                return (cycle = NewestCycle(program_->Log())).Complete();
+            },
+            std::chrono::seconds(40));
+        return cycle;
+    }
+    void TearDown() override { program_.reset(); }
+
+    ComicSite site_;
+    ProxySetting proxy_;
+    FileState before_;
+    std::unique_ptr<Program> program_;
+};
+
+// A port nobody listens on: bound once to learn a free one, then let go.
+int ClosedPort() {
+    WSADATA data{};
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(s);
+    WSACleanup();
+    return ntohs(address.sin_port);
+}
+
+TEST_F(FreshRun, ServerDownIsRefused) {
+    proxy_.Through(ClosedPort());
+    Responsiveness probes;
+    const Cycle cycle = FirstCycle(probes);
+    EXPECT_EQ(cycle.messages, (std::vector<std::string>{kOpening, "Error: The attempt to connect to the server failed."})) << program_->Log();
+    EXPECT_TRUE(FileState::Of(kBitmapPath) == before_);
+    EXPECT_EQ(probes.failed, 0);
+    EXPECT_GE(probes.answered, 100);  // about five seconds of probes every 20 ms
+}
+
+// Without a proxy the program resolves the page's host itself; there is no name service here.
+TEST_F(FreshRun, UnresolvableHost) {
+    proxy_.Direct();
+    Responsiveness probes;
+    const Cycle cycle = FirstCycle(probes);
+    EXPECT_EQ(cycle.messages, (std::vector<std::string>{kOpening, "Error: The server name could not be resolved."})) << program_->Log();
+    EXPECT_TRUE(FileState::Of(kBitmapPath) == before_);
+    EXPECT_EQ(probes.failed, 0);
+    EXPECT_GE(probes.answered, 100);
+}
+
+// C:\dromix.bmp cannot be replaced (a folder stands there): the bitmap goes to the per-user folder
+// and the wallpaper names that file; the log reads as usual.
+TEST_F(FreshRun, RefusedBitmapPathFallsBackToThePerUserFolder) {
+    proxy_.Through(site_.Port());
+    site_.Strip("strip-2.jpg");
+    DeleteFileW(kBitmapPath);
+    ASSERT_TRUE(CreateDirectoryW(kBitmapPath, nullptr));
+    wchar_t localAppData[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localAppData)));
+    const std::wstring fallback = std::wstring(localAppData) + L"\\Dromix\\dromix.bmp";
+    DeleteFileW(fallback.c_str());
+
+    Responsiveness probes;
+    const Cycle cycle = FirstCycle(probes);
+    RemoveDirectoryW(kBitmapPath);
+    const std::string stripUrl = ComicSite::StripUrl("strip-2.jpg");
+    EXPECT_EQ(cycle.messages, (std::vector<std::string>{kOpening, kLocating, "Downloading < " + stripUrl + " >",
+                                                        kConverting, "Setting as wallpaper...", "Done!"}))
+        << program_->Log();
+    EXPECT_EQ(WallpaperSetting(), fallback);
+    const auto written = ReadBmp(ReadBytes(fallback));
+    ASSERT_TRUE(written.has_value());
+    EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile("strip-2.jpg"))));
+    EXPECT_EQ(GetFileAttributesW((std::wstring(kBitmapPath) + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(probes.failed, 0);
+}
+
+}  // namespace
+}  // namespace dromix::e2e
