@@ -1,0 +1,172 @@
+// Times a changing update cycle against the sample comic site on loopback: each phase through the
+// system operations and the core directly, then the whole UpdateCycle::GetUpdate with a strip URL
+// that changes every run. Prints "RESULT <strip>.<phase> <median ms>" lines for scripts/bench.
+//
+//   dromix_cycle_bench --port PORT [--runs N] [--strips a.gif,b.jpg]
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "activity_log.h"
+#include "bench_support.h"
+#include "strip_locator.h"
+#include "update_cycle.h"
+#include "wide_text.h"
+#include "win32_system_operations.h"
+
+namespace dromix::bench {
+namespace {
+
+// The log box of the real window: every change of the log text is shown in a (hidden) edit box,
+// as the main window does, so the whole cycle includes that work too.
+class LogBox {
+public:
+    explicit LogBox(ActivityLog& log)
+        : box_(CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE | ES_READONLY, 0, 0, 465, 185, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr)) {
+        log.OnChange([this, &log] {
+            SetWindowTextW(box_, Utf8ToWide(log.Text()).c_str());
+            const auto end = static_cast<WPARAM>(log.Caret());
+            SendMessageW(box_, EM_SETSEL, end, static_cast<LPARAM>(end));
+            SendMessageW(box_, EM_SCROLLCARET, 0, 0);
+        });
+    }
+    ~LogBox() { DestroyWindow(box_); }
+    LogBox(const LogBox&) = delete;
+    LogBox& operator=(const LogBox&) = delete;
+
+private:
+    HWND box_;
+};
+
+class Timings {
+public:
+    void Add(const std::string& figure, double ms) { runs_[figure].push_back(ms); }
+    void ReportAll(const std::string& prefix) const {
+        for (const auto& [figure, values] : runs_) Report(prefix + "." + figure, Median(values));
+    }
+
+private:
+    std::map<std::string, std::vector<double>> runs_;
+};
+
+template <typename F>
+auto Timed(Timings& timings, const std::string& figure, F&& step) {
+    const double start = NowMs();
+    if constexpr (std::is_void_v<decltype(step())>) {
+        step();
+        timings.Add(figure, NowMs() - start);
+    } else {
+        auto result = step();
+        timings.Add(figure, NowMs() - start);
+        return result;
+    }
+}
+
+std::string LastLine(const std::string& text) {
+    std::size_t end = text.size();
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n')) --end;
+    const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+// One changing cycle's phases, through the system operations and the core as the cycle calls them.
+void TimePhases(Win32SystemOperations& system, int port, const std::string& pageUrl, const std::string& temporary,
+                Timings& timings) {
+    SiteControl(port, "fault?page=ok");
+    const std::string page = Timed(timings, "page_fetch", [&] { return system.FetchText(pageUrl); });
+    const std::string url = Timed(timings, "locate", [&] {
+        std::string located = page;
+        LocateStrip(located);
+        return located;
+    });
+    if (url.empty()) throw std::runtime_error("The sample page names no strip");
+    const Bytes image = Timed(timings, "image_fetch", [&] { return system.FetchBytes(url); });
+    const std::string written = Timed(timings, "temp_write", [&] { return system.WriteFile(temporary, image); });
+    const Picture picture = Timed(timings, "decode", [&] { return system.LoadPicture(written); });
+    const std::string bitmap =
+        Timed(timings, "bitmap_write", [&] { return system.SaveBitmap(picture, std::string(kBitmapPath)); });
+    Timed(timings, "temp_delete", [&] { system.DeleteFile(written); });
+    Timed(timings, "wallpaper", [&] { system.SetWallpaper(bitmap); });
+}
+
+// The whole cycle, with the located strip URL changed before every run: the page names the same
+// strip once as an absolute URL and once relative to the page.
+void TimeCycle(UpdateCycle& cycle, const ActivityLog& log, int port, int run, Timings& timings) {
+    SiteControl(port, run % 2 ? "fault?page=relative-url" : "fault?page=ok");
+    Timed(timings, "cycle", [&] { cycle.GetUpdate(); });
+    const std::string last = LastLine(log.Text());
+    if (last.size() < 5 || last.compare(last.size() - 5, 5, "Done!") != 0) {
+        throw std::runtime_error("The cycle did not end with Done!: " + last);
+    }
+}
+
+// One log line on a full log, shown in the box: the cycle writes seven of them.
+void TimeLogLine(ActivityLog& log, Timings& timings) {
+    while (std::count(log.Text().begin(), log.Text().end(), '\n') < kLogLineLimit) log.AddLog("Filling the log");
+    Timed(timings, "log_line", [&] { log.AddLog("Setting as wallpaper..."); });
+}
+
+void BenchStrip(int port, const std::string& strip, int runs) {
+    const std::string pageUrl = "http://127.0.0.1:" + std::to_string(port) + "/";
+    SiteControl(port, "reset");
+    SiteControl(port, "strip?name=" + strip);
+
+    Win32SystemOperations system;
+    ActivityLog log(&SystemLocalTime);
+    LogBox box(log);
+    UpdateCycle cycle(system, log, pageUrl);
+    const std::string temporary = cycle.GetPath() + std::string(kTempFileName);
+
+    // One warm-up round, not counted: the first use loads WinINet, WIC and their DLLs.
+    Timings warmUp;
+    TimePhases(system, port, pageUrl, temporary, warmUp);
+    TimeCycle(cycle, log, port, 0, warmUp);
+
+    Timings timings;
+    for (int run = 1; run <= runs; ++run) {
+        TimePhases(system, port, pageUrl, temporary, timings);
+        TimeCycle(cycle, log, port, run, timings);
+        TimeLogLine(log, timings);
+    }
+    SiteControl(port, "reset");
+    timings.ReportAll(strip);
+}
+
+std::vector<std::string> SplitList(const std::string& list) {
+    std::vector<std::string> items;
+    std::stringstream stream(list);
+    for (std::string item; std::getline(stream, item, ',');) {
+        if (!item.empty()) items.push_back(item);
+    }
+    return items;
+}
+
+}  // namespace
+}  // namespace dromix::bench
+
+int main(int argc, char** argv) {
+    using namespace dromix::bench;
+    try {
+        const int port = std::stoi(Argument(argc, argv, "--port", "0"));
+        const int runs = std::stoi(Argument(argc, argv, "--runs", "21"));
+        if (port <= 0 || runs <= 0) {
+            std::fprintf(stderr, "usage: dromix_cycle_bench --port PORT [--runs N] [--strips a.gif,b.jpg]\n");
+            return 2;
+        }
+        for (const std::string& strip : SplitList(Argument(argc, argv, "--strips", "strip-1.gif,strip-4.jpg"))) {
+            BenchStrip(port, strip, runs);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "dromix_cycle_bench: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,316 @@
+// Footprint of the real Dromix.exe beside a bare window with an edit box: private bytes, working set
+// and handle count after start, after 10 and after 100 changing cycles, then the CPU time it uses
+// over an idle minute. Dromix reaches the sample comic site through the registry proxy setting,
+// which is restored afterwards. Prints "RESULT <figure> <value>" lines, and "IDLE_BEGIN" /
+// "IDLE_END" around the idle minute so scripts/bench can count the process's wake-ups.
+//
+//   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT [--cycles N] [--idle S]
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "resource.h"
+
+namespace dromix::bench {
+namespace {
+
+constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// Sets HKCU's proxy to the comic site for as long as it lives, then puts back what was there.
+class ProxyGuard {
+public:
+    explicit ProxyGuard(int port) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            throw std::runtime_error("Cannot open the Internet Settings key");
+        }
+        enable_ = Read(L"ProxyEnable");
+        server_ = Read(L"ProxyServer");
+        const DWORD on = 1;
+        const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
+        RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+        RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                       static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+    }
+    ~ProxyGuard() {
+        Restore(L"ProxyEnable", enable_);
+        Restore(L"ProxyServer", server_);
+        RegCloseKey(key_);
+    }
+    ProxyGuard(const ProxyGuard&) = delete;
+    ProxyGuard& operator=(const ProxyGuard&) = delete;
+
+private:
+    struct Value {
+        DWORD type;
+        std::string data;
+    };
+
+    std::optional<Value> Read(const wchar_t* name) const {
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+        std::string data(size, '\0');
+        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        data.resize(size);
+        return Value{type, data};
+    }
+
+    void Restore(const wchar_t* name, const std::optional<Value>& value) const {
+        if (value) {
+            RegSetValueExW(key_, name, 0, value->type, reinterpret_cast<const BYTE*>(value->data.data()),
+                           static_cast<DWORD>(value->data.size()));
+        } else {
+            RegDeleteValueW(key_, name);
+        }
+    }
+
+    HKEY key_ = nullptr;
+    std::optional<Value> enable_;
+    std::optional<Value> server_;
+};
+
+struct Child {
+    UniqueHandle process;
+    DWORD id = 0;
+};
+
+Child Launch(const std::string& path) {
+    std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        throw std::runtime_error("Cannot start " + path);
+    }
+    CloseHandle(info.hThread);
+    return Child{UniqueHandle(info.hProcess), info.dwProcessId};
+}
+
+// The process's visible top-level window that has a child with `childId` (0: any visible one).
+HWND FindWindowOf(DWORD pid, int childId) {
+    struct Search {
+        DWORD pid;
+        int childId;
+        HWND found;
+    } search{pid, childId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
+            if (s->childId != 0 && !GetDlgItem(window, s->childId)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD pid, int childId) {
+    for (int i = 0; i < 1000; ++i) {
+        if (HWND window = FindWindowOf(pid, childId)) return window;
+        Sleep(20);
+    }
+    throw std::runtime_error("The program's window did not appear");
+}
+
+// Handles the process holds, counted in the system's handle table: Wine's GetProcessHandleCount
+// reports none for another process.
+double SystemHandleCount(DWORD pid) {
+    struct Entry {
+        ULONG processId;
+        BYTE objectType;
+        BYTE flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    constexpr ULONG kSystemHandleInformation = 16;
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            ULONG count = 0;
+            std::memcpy(&count, buffer.data(), sizeof count);
+            const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
+            std::map<int, int> byType;
+            double mine = 0;
+            for (ULONG i = 0; i < count; ++i) {
+                if (entries[i].processId != pid) continue;
+                ++mine;
+                ++byType[entries[i].objectType];
+            }
+            // By object type, to tell which kind of handle a growth is made of.
+            std::printf("HANDLE_TYPES");
+            for (const auto& [type, number] : byType) std::printf(" %d:%d", type, number);
+            std::printf("\n");
+            return mine;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return -1;
+}
+
+void Measure(HANDLE process, const std::string& prefix) {
+    // scripts/bench reads the process's Linux counters when it sees this line.
+    std::printf("SAMPLE %s\n", prefix.c_str());
+    std::fflush(stdout);
+    Sleep(500);
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+        throw std::runtime_error("GetProcessMemoryInfo failed: " + std::to_string(GetLastError()));
+    }
+    DWORD handles = 0;
+    GetProcessHandleCount(process, &handles);
+    Report(prefix + ".system_handles", SystemHandleCount(GetProcessId(process)));
+    Report(prefix + ".private_kb", static_cast<double>(counters.PrivateUsage) / 1024.0);
+    Report(prefix + ".working_set_kb", static_cast<double>(counters.WorkingSetSize) / 1024.0);
+    Report(prefix + ".handles", handles);
+}
+
+double CpuMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+std::wstring LogText(HWND main) {
+    HWND box = GetDlgItem(main, IDC_LOG);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(box, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(box, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 10000,
+                        &copied);
+    text.resize(copied);
+    return text;
+}
+
+// The newest log line's message (after "date time | "), or empty.
+std::wstring LastMessage(HWND main) {
+    std::wstring text = LogText(main);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    const std::size_t start = text.rfind(L'\n');
+    const std::wstring line = text.substr(start == std::wstring::npos ? 0 : start + 1);
+    const std::size_t bar = line.find(L" | ");
+    return bar == std::wstring::npos ? std::wstring() : line.substr(bar + 3);
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+void ExpectDone(HWND main, int cycle) {
+    const std::wstring last = LastMessage(main);
+    if (last != L"Done!") {
+        throw std::runtime_error("Cycle " + std::to_string(cycle) + " ended with: " + Narrow(last));
+    }
+}
+
+void End(Child& child, HWND window, UINT exitCommand) {
+    if (window) PostMessageW(window, exitCommand ? WM_COMMAND : WM_CLOSE, exitCommand, 0);
+    if (WaitForSingleObject(child.process.get(), 10000) != WAIT_OBJECT_0) TerminateProcess(child.process.get(), 1);
+}
+
+void MeasureBare(const std::string& path) {
+    Child bare = Launch(path);
+    HWND window = WaitForWindow(bare.id, 0);
+    Sleep(1000);
+    Measure(bare.process.get(), "bare");
+    End(bare, window, 0);
+}
+
+void MeasureDromix(const std::string& path, int port, int cycles, int idleSeconds) {
+    SiteControl(port, "reset");
+    const ProxyGuard proxy(port);
+    Child dromix = Launch(path);
+    HWND main = nullptr;
+    try {
+        main = WaitForWindow(dromix.id, IDC_LOG);
+        Sleep(1000);
+        Measure(dromix.process.get(), "dromix.start");
+
+        // The scheduled first cycle comes five seconds after start.
+        for (int i = 0; i < 3000; ++i) {
+            const std::wstring last = LastMessage(main);
+            if (last == L"Done!" || last.starts_with(L"Error")) break;
+            Sleep(10);
+        }
+        ExpectDone(main, 0);
+
+        for (int cycle = 1; cycle <= cycles; ++cycle) {
+            // The page names the same strip absolute and relative in turn: every cycle changes it.
+            SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutW(main, WM_COMMAND, IDM_MENU_UPDATE, 0, SMTO_NORMAL, 60000, &ignored)) {
+                throw std::runtime_error("The update command did not return");
+            }
+            ExpectDone(main, cycle);
+            if (cycle == 10) Measure(dromix.process.get(), "dromix.cycle10");
+        }
+        Measure(dromix.process.get(), "dromix.cycle" + std::to_string(cycles));
+
+        std::printf("IDLE_BEGIN\n");
+        std::fflush(stdout);
+        const double before = CpuMs(dromix.process.get());
+        Sleep(static_cast<DWORD>(idleSeconds) * 1000);
+        const double after = CpuMs(dromix.process.get());
+        std::printf("IDLE_END\n");
+        std::fflush(stdout);
+        Report("dromix.idle_cpu_ms", before < 0 || after < 0 ? -1 : after - before);
+        Report("dromix.idle_seconds", idleSeconds);
+    } catch (...) {
+        End(dromix, main, IDM_MENU_EXIT);
+        throw;
+    }
+    End(dromix, main, IDM_MENU_EXIT);
+    SiteControl(port, "reset");
+}
+
+}  // namespace
+}  // namespace dromix::bench
+
+int main(int argc, char** argv) {
+    using namespace dromix::bench;
+    try {
+        const std::string dromix = Argument(argc, argv, "--dromix");
+        const std::string bare = Argument(argc, argv, "--bare");
+        const int port = std::stoi(Argument(argc, argv, "--port", "0"));
+        const int cycles = std::stoi(Argument(argc, argv, "--cycles", "100"));
+        const int idle = std::stoi(Argument(argc, argv, "--idle", "60"));
+        if (dromix.empty() || bare.empty() || port <= 0 || cycles < 10 || idle <= 0) {
+            std::fprintf(stderr, "usage: dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT"
+                                 " [--cycles N>=10] [--idle S]\n");
+            return 2;
+        }
+        MeasureBare(bare);
+        MeasureDromix(dromix, port, cycles, idle);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "dromix_footprint_bench: %s\n", e.what());
+        return 1;
+    }
+}
