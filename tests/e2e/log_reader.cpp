@@ -1,0 +1,37 @@
+// dromix_log_reader OUTFILE: writes the text of the running Dromix's log box to OUTFILE (UTF-8), for
+// scripts/run to show what the program did. Exits 1 when no Dromix window is found within 10 s.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "resource.h"
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fputs("usage: dromix_log_reader OUTFILE\n", stderr);
+        return 2;
+    }
+    HWND main = nullptr;
+    for (int i = 0; i < 100 && !main; ++i) {
+        main = FindWindowW(L"Dromix.MainWindow", L"Dromix");
+        if (!main) Sleep(100);
+    }
+    HWND log = main ? GetDlgItem(main, IDC_LOG) : nullptr;
+    if (!log) return 1;
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(log, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 1;
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(log, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    text.resize(copied);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+    FILE* out = _wfopen(argv[1], L"wb");
+    if (!out) return 1;
+    std::fwrite(utf8.data(), 1, utf8.size(), out);
+    std::fclose(out);
+    return 0;
+}
