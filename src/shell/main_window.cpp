@@ -4,8 +4,9 @@
 
 #include "about_window.h"
 #include "fatal_error.h"
+#include "log_box.h"
 #include "resource.h"
-#include "text.h"
+#include "wide_text.h"
 
 namespace dromix {
 namespace {
@@ -146,7 +147,7 @@ void MainWindow::Load() {
     // The trimmed log can still outgrow the box's default 32 K characters when its lines are long.
     SendMessageW(logBox_, EM_SETLIMITTEXT, 0, 0);
     ApplyDpi(WindowDpi(window_));
-    log_.OnChange([this] { ShowLog(); });
+    log_.OnChange([this](const LogChange& change) { ShowLogChange(logBox_, change); });
 
     if (!SetTimer(window_, kUpdateTimerId, kTickMilliseconds, nullptr)) {
         throw std::runtime_error("The update timer cannot be started");
@@ -207,7 +208,7 @@ void MainWindow::OnSize(WPARAM state) {
     if (state == SIZE_MINIMIZED) {
         IntoTray();
     } else {
-        MoveCaretToEnd();
+        MoveCaretToEnd(logBox_);
     }
 }
 
@@ -223,17 +224,6 @@ void MainWindow::OnTimer() {
     if (schedule_.Tick()) cycle_.GetUpdate();
 }
 
-void MainWindow::ShowLog() {
-    SetWindowTextW(logBox_, Utf8ToWide(log_.Text()).c_str());
-    MoveCaretToEnd();
-}
-
-void MainWindow::MoveCaretToEnd() {
-    const int length = GetWindowTextLengthW(logBox_);
-    SendMessageW(logBox_, EM_SETSEL, static_cast<WPARAM>(length), length);
-    SendMessageW(logBox_, EM_SCROLLCARET, 0, 0);
-}
-
 // Minimised: the icon goes to the tray and the window off the screen. If the shell refuses the icon
 // the window stays minimised on the taskbar, so the user can still reach it.
 void MainWindow::IntoTray() {
@@ -241,7 +231,7 @@ void MainWindow::IntoTray() {
 }
 
 void MainWindow::ShowFromTray() {
-    MoveCaretToEnd();
+    MoveCaretToEnd(logBox_);
     ShowWindow(window_, SW_RESTORE);  // its WM_SIZE puts the caret at the end as well
     tray_.Delete();
     ShowWindow(window_, SW_SHOW);

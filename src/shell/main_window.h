@@ -47,8 +47,6 @@ private:
     LRESULT LogBoxColours(HDC dc);
 
     void ApplyDpi(unsigned dpi);
-    void ShowLog();
-    void MoveCaretToEnd();
     void IntoTray();
     void ShowFromTray();
     void OpenPopup();

@@ -16,30 +16,37 @@ std::string FormatLogLine(const LocalTime& t, std::string_view message) {
     return line;
 }
 
-void TrimLog(std::string& text) {
+std::size_t TrimPosition(std::string_view text) {
     int breaks = 0;
     // j is the index of a CR that may start a CR LF; the last possible one is size() - 2.
     for (std::size_t j = text.size() < 2 ? 0 : text.size() - 1; j-- > 0;) {
-        if (text[j] == '\r' && text[j + 1] == '\n' && ++breaks > kLogLineLimit) {
-            text.erase(0, j);
-            return;
-        }
+        if (text[j] == '\r' && text[j + 1] == '\n' && ++breaks > kLogLineLimit) return j;
     }
+    return 0;
 }
 
-void ActivityLog::AddLog(const std::string& message) {
-    text_ += FormatLogLine(clock_(), message);
-    TrimLog(text_);
-    Changed();
-}
+void TrimLog(std::string& text) { text.erase(0, TrimPosition(text)); }
 
-void ActivityLog::AppendRaw(const std::string& text) {
+void ActivityLog::AddLog(const std::string& message) { Append(FormatLogLine(clock_(), message), true); }
+
+void ActivityLog::AppendRaw(const std::string& text) { Append(text, false); }
+
+void ActivityLog::Append(std::string text, bool trim) {
+    const std::size_t oldSize = text_.size();
     text_ += text;
-    Changed();
-}
-
-void ActivityLog::Changed() {
-    if (listener_) listener_();
+    const std::size_t cut = trim ? TrimPosition(text_) : 0;
+    LogChange change;
+    if (cut >= oldSize) {
+        // A message with more than the limit's line breaks cuts into itself.
+        change.removed = text_.substr(0, oldSize);
+        change.appended = text.substr(cut - oldSize);
+        text_ = change.appended;
+    } else {
+        change.removed = text_.substr(0, cut);
+        change.appended = std::move(text);
+        text_.erase(0, cut);
+    }
+    if (listener_) listener_(change);
 }
 
 LocalTime SystemLocalTime() {

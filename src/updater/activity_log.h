@@ -22,9 +22,19 @@ inline constexpr int kLogLineLimit = 100;
 // "mm-dd-yyyy hh:mm:ss | " + message + CR LF.
 std::string FormatLogLine(const LocalTime& time, std::string_view message);
 
-// Scanning backwards, cuts `text` at its (kLogLineLimit + 1)th CR LF from the end so that it starts
-// with that CR LF; shorter texts are left alone.
+// Scanning backwards, finds the (kLogLineLimit + 1)th CR LF from the end: the trim keeps the text
+// from there on. 0 (keep everything) for shorter texts.
+std::size_t TrimPosition(std::string_view text);
+
+// Cuts `text` at its TrimPosition, so that it starts with that CR LF.
 void TrimLog(std::string& text);
+
+// What one change did to the log's text: `removed` was cut from the start of the old text and
+// `appended` added at the end, so a window can update its copy instead of replacing all of it.
+struct LogChange {
+    std::string removed;
+    std::string appended;
+};
 
 class ActivityLog : public LogSink {
 public:
@@ -38,14 +48,14 @@ public:
     std::size_t Caret() const { return text_.size(); }
 
     // Called after every change, so a window can show the new text.
-    void OnChange(std::function<void()> listener) { listener_ = std::move(listener); }
+    void OnChange(std::function<void(const LogChange&)> listener) { listener_ = std::move(listener); }
 
 private:
-    void Changed();
+    void Append(std::string text, bool trim);
 
     Clock clock_;
     std::string text_;
-    std::function<void()> listener_;
+    std::function<void(const LogChange&)> listener_;
 };
 
 // The system's local time, for the real program.

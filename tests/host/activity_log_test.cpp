@@ -122,7 +122,7 @@ TEST(ActivityLog, CaretFollowsTheEndAndListenerHearsEveryChange) {
     ActivityLog log([] { return kTime; });
     int changes = 0;
     std::size_t caretSeen = 0;
-    log.OnChange([&] {
+    log.OnChange([&](const LogChange&) {
         ++changes;
         caretSeen = log.Caret();
     });
@@ -136,6 +136,30 @@ TEST(ActivityLog, CaretFollowsTheEndAndListenerHearsEveryChange) {
     EXPECT_EQ(changes, 152);
     EXPECT_EQ(log.Caret(), log.Text().size());
     EXPECT_EQ(caretSeen, log.Text().size());
+}
+
+// A window keeps its copy of the text by applying each change: cut the removed start, append.
+TEST(ActivityLog, ChangesRebuildTheTextExactly) {
+    ActivityLog log([] { return kTime; });
+    std::string copy;
+    log.OnChange([&](const LogChange& change) {
+        ASSERT_EQ(copy.compare(0, change.removed.size(), change.removed), 0);
+        copy.erase(0, change.removed.size());
+        copy += change.appended;
+        EXPECT_EQ(copy, log.Text());
+    });
+    for (int i = 0; i < 130; ++i) {
+        if (i % 7 == 0) log.AppendRaw("\r\n");
+        log.AddLog("line " + std::to_string(i));
+    }
+    EXPECT_EQ(CountBreaks(log.Text()), 101u);
+    // A message with more line breaks than the log keeps cuts into itself.
+    std::string flood;
+    for (int i = 0; i < 150; ++i) flood += "x\r\n";
+    log.AddLog(flood);
+    EXPECT_EQ(copy, log.Text());
+    EXPECT_EQ(CountBreaks(log.Text()), 101u);
+    EXPECT_EQ(log.Text().substr(0, 3), "\r\nx");
 }
 
 }  // namespace

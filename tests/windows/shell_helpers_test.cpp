@@ -9,7 +9,8 @@
 
 #include "about_window.h"
 #include "dpi.h"
-#include "text.h"
+#include "log_box.h"
+#include "wide_text.h"
 #include "tray_icon.h"
 
 namespace dromix {
@@ -75,6 +76,36 @@ TEST(LogText, Utf8BecomesWideAndBadBytesNeverFail) {
     EXPECT_EQ(bad.back(), L'b');
     EXPECT_EQ(bad.size(), 3u);
     EXPECT_TRUE(Utf8ToWide("").empty());
+}
+
+// The box is updated piecemeal; whatever the log does, it must show exactly the log's text.
+TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
+    const HWND box = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                                     465, 185, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(box, nullptr);
+    SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
+    ActivityLog log([] { return LocalTime{2026, 12, 8, 6, 5, 4}; });
+    log.OnChange([box](const LogChange& change) { ShowLogChange(box, change); });
+    const auto boxText = [box] {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+        return text;
+    };
+    for (int i = 0; i < 120; ++i) {
+        if (i % 6 == 0) log.AppendRaw("\r\n");
+        log.AddLog("Downloading < http://example.com/\xC3\xA9t\xC3\xA9-" + std::to_string(i) + ".gif >");
+    }
+    EXPECT_EQ(boxText(), Utf8ToWide(log.Text()));
+    std::string flood;
+    for (int i = 0; i < 150; ++i) flood += "x\r\n";
+    log.AddLog(flood);
+    EXPECT_EQ(boxText(), Utf8ToWide(log.Text()));
+
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, static_cast<DWORD>(GetWindowTextLengthW(box)));
+    EXPECT_EQ(end, start);
+    DestroyWindow(box);
 }
 
 }  // namespace

@@ -16,27 +16,23 @@
 
 #include "activity_log.h"
 #include "bench_support.h"
+#include "log_box.h"
 #include "strip_locator.h"
 #include "update_cycle.h"
-#include "wide_text.h"
 #include "win32_system_operations.h"
 
 namespace dromix::bench {
 namespace {
 
-// The log box of the real window: every change of the log text is shown in a (hidden) edit box,
-// as the main window does, so the whole cycle includes that work too.
+// The log box of the real window: every change of the log text is shown in a (hidden) edit box
+// with the main window's own code, so the whole cycle includes that work too.
 class LogBox {
 public:
     explicit LogBox(ActivityLog& log)
-        : box_(CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE | ES_READONLY, 0, 0, 465, 185, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr)) {
-        log.OnChange([this, &log] {
-            SetWindowTextW(box_, Utf8ToWide(log.Text()).c_str());
-            const auto end = static_cast<WPARAM>(log.Caret());
-            SendMessageW(box_, EM_SETSEL, end, static_cast<LPARAM>(end));
-            SendMessageW(box_, EM_SCROLLCARET, 0, 0);
-        });
+        : box_(CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                               0, 0, 465, 185, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+        SendMessageW(box_, EM_SETLIMITTEXT, 0, 0);
+        log.OnChange([this](const LogChange& change) { ShowLogChange(box_, change); });
     }
     ~LogBox() { DestroyWindow(box_); }
     LogBox(const LogBox&) = delete;
