@@ -118,6 +118,14 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, *args):  # quiet: stdio may be /dev/null
         pass
 
+    def end_headers(self):
+        # Like real servers, confirm a client's "Connection: close" (the client then drops the socket).
+        if self.headers.get("Connection", "").lower() == "close" or \
+                self.headers.get("Proxy-Connection", "").lower() == "close":
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        super().end_headers()
+
     @property
     def site(self):
         return self.server.site
@@ -138,7 +146,8 @@ class Handler(BaseHTTPRequestHandler):
         if not path.startswith("/_control/"):
             self.site.log({"time": time.time(), "method": "GET", "target": self.path, "host": host,
                            "path": path, "absolute": absolute,
-                           "user_agent": self.headers.get("User-Agent", "")})
+                           "user_agent": self.headers.get("User-Agent", ""),
+                           "connection": self.headers.get("Connection", "")})
         try:
             if path.startswith("/_control/"):
                 self.control(path[len("/_control/"):], query)

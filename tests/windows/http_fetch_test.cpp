@@ -11,12 +11,14 @@
 
 #include "comic_site_client.h"
 #include "errors.h"
+#include "system_error.h"
 #include "win32_system_operations.h"
 
 namespace dromix {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using testing::ComicSite;
 using Clock = std::chrono::steady_clock;
@@ -194,6 +196,23 @@ TEST_F(HttpFetch, WindowMessagesKeepFlowingDuringASlowFetch) {
     MSG message;
     ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 7u);
+}
+
+// A fetch an hour keeps no connection open in between: every request asks the server to close it.
+TEST_F(HttpFetch, EveryRequestAsksToCloseItsConnection) {
+    site.Control("reset");
+    system.FetchText(site.Url("/"));
+    system.FetchBytes(site.Url("/strips/strip-1.gif"));
+    const std::string requests = site.Control("requests");
+    EXPECT_THAT(requests, HasSubstr("\"connection\": \"close\""));
+    EXPECT_THAT(requests, Not(HasSubstr("\"connection\": \"\"")));
+}
+
+TEST(SystemError, SocketErrorsReadAsWordsNotNumbers) {
+    for (const DWORD code : {10053u, 10054u, 10060u, 10061u}) {
+        EXPECT_THAT(SystemMessage(code), Not(StartsWith("System error"))) << code;
+    }
+    EXPECT_EQ(SystemMessage(0xE0001234u), "System error 0xE0001234");
 }
 
 TEST(UrlResolver, CombinesRelativeUrlsAsTheSystemDoes) {

@@ -13,6 +13,8 @@ namespace dromix {
 namespace {
 
 constexpr wchar_t kUserAgent[] = L"Dromix";
+// One fetch an hour gains nothing from a kept-alive connection; WinINet would hold its socket open.
+constexpr wchar_t kCloseHeader[] = L"Connection: close\r\n";
 
 std::string Mebibytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MiB"; }
 
@@ -173,7 +175,7 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
         SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
         SetTimeout(request, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receiveMs);
 
-        if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) ThrowLastError();
+        if (!HttpSendRequestW(request, kCloseHeader, static_cast<DWORD>(-1), nullptr, 0)) ThrowLastError();
 
         bool found = false;
         const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, found);
