@@ -174,7 +174,7 @@ const Fault kFaults[] = {
     {"PageServerError", "500", "ok", Stage::PageFetch, "Error: HTTP 500 Internal Server Error"},
     {"PageNeverAnswers", "hang", "ok", Stage::PageFetch, "Error: The connection with the server has been terminated."},
     {"PageDripsPastTheDeadline", "drip", "ok", Stage::PageFetch, "Error: The transfer did not finish within 10 seconds", "1.5"},
-    {"PageDripsSlowerThanTheReceiveTimeOut", "drip", "ok", Stage::PageFetch, "Error: System error 10060", "5"},
+    {"PageDripsSlowerThanTheReceiveTimeOut", "drip", "ok", Stage::PageFetch, "Error: The connection timed out", "5"},
     {"PageResetMidway", "reset", "ok", Stage::PageFetch, "Error: The connection closed after 125 of 1251 bytes of the page",
      nullptr, nullptr, true},
     {"PageRedirectLoop", "redirect-loop", "ok", Stage::PageFetch, "Error: Too many redirects (more than 10)"},

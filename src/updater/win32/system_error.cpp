@@ -30,6 +30,17 @@ std::string FormatFrom(DWORD flags, HMODULE module, DWORD code) {
     return WideToUtf8(text);
 }
 
+// Socket errors that WinINet can pass on as they are, for systems (Wine) that have no text for them.
+const char* SocketErrorText(DWORD code) {
+    switch (code) {
+    case 10053: return "The connection was aborted";
+    case 10054: return "The connection was reset by the server";
+    case 10060: return "The connection timed out";
+    case 10061: return "The connection was refused";
+    default: return nullptr;
+    }
+}
+
 }  // namespace
 
 std::string SystemMessage(DWORD code) {
@@ -40,6 +51,7 @@ std::string SystemMessage(DWORD code) {
         }
     }
     if (text.empty()) text = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+    if (text.empty() && SocketErrorText(code)) text = SocketErrorText(code);
     if (text.empty()) {
         char fallback[40];
         if (code & 0x80000000u) {
