@@ -5,6 +5,7 @@
 #include <cwchar>
 
 namespace dromix {
+#if defined(DROMIX_TEST_HOOKS)
 namespace {
 
 // A positive number of milliseconds from the environment, or `fallback`.
@@ -19,13 +20,16 @@ DWORD MillisecondsFromEnvironment(const wchar_t* name, DWORD fallback) {
 }
 
 }  // namespace
+#endif
 
 Win32SystemOperations::Options SystemOptionsWithTestHooks() {
     Win32SystemOperations::Options options;
+#if defined(DROMIX_TEST_HOOKS)
     HttpTimeouts& timeouts = options.timeouts;
     timeouts.connectMs = MillisecondsFromEnvironment(L"DROMIX_TEST_TIMEOUT_MS", timeouts.connectMs);
     timeouts.receiveMs = MillisecondsFromEnvironment(L"DROMIX_TEST_TIMEOUT_MS", timeouts.receiveMs);
     timeouts.overallMs = MillisecondsFromEnvironment(L"DROMIX_TEST_DEADLINE_MS", timeouts.overallMs);
+#endif
     return options;
 }
 
