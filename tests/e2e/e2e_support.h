@@ -19,11 +19,14 @@
 #include <vector>
 
 #include "program_driver.h"
+#include "proxy_setting.h"
 #include "resource.h"
 
 namespace dromix::e2e {
 
 using namespace std::chrono_literals;
+using dromix::testing::ClosedPort;
+using dromix::testing::ProxySetting;
 using dromix::testing::DromixProcess;
 using dromix::testing::TextOf;
 using dromix::testing::WaitUntil;
@@ -56,76 +59,6 @@ inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// ---------------------------------------------------------------------------------------------
-// The proxy setting of the current user, set for the life of the object and restored afterwards.
-
-class ProxySetting {
-public:
-    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-    ProxySetting() {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            throw std::runtime_error("the Internet Settings key cannot be opened");
-        }
-        savedEnable_ = ReadDword(L"ProxyEnable");
-        savedServer_ = ReadText(L"ProxyServer");
-    }
-    ~ProxySetting() {
-        if (savedEnable_) {
-            WriteDword(L"ProxyEnable", *savedEnable_);
-        } else {
-            RegDeleteValueW(key_, L"ProxyEnable");
-        }
-        if (savedServer_) {
-            WriteText(L"ProxyServer", *savedServer_);
-        } else {
-            RegDeleteValueW(key_, L"ProxyServer");
-        }
-        RegCloseKey(key_);
-    }
-    ProxySetting(const ProxySetting&) = delete;
-    ProxySetting& operator=(const ProxySetting&) = delete;
-
-    // Every request of a program started from now on goes to 127.0.0.1:port.
-    void Through(int port) {
-        WriteText(L"ProxyServer", L"127.0.0.1:" + std::to_wstring(port));
-        WriteDword(L"ProxyEnable", 1);
-    }
-    // Requests go straight to the server named in the URL.
-    void Direct() { WriteDword(L"ProxyEnable", 0); }
-
-private:
-    std::optional<DWORD> ReadDword(const wchar_t* name) const {
-        DWORD value = 0, size = sizeof value, type = 0;
-        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-            type != REG_DWORD) {
-            return std::nullopt;
-        }
-        return value;
-    }
-    std::optional<std::wstring> ReadText(const wchar_t* name) const {
-        wchar_t value[512] = {};
-        DWORD size = sizeof value - sizeof(wchar_t), type = 0;
-        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
-            type != REG_SZ) {
-            return std::nullopt;
-        }
-        return std::wstring(value);
-    }
-    void WriteDword(const wchar_t* name, DWORD value) {
-        RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    }
-    void WriteText(const wchar_t* name, const std::wstring& value) {
-        RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
-    HKEY key_ = nullptr;
-    std::optional<DWORD> savedEnable_;
-    std::optional<std::wstring> savedServer_;
-};
 
 // HKCU\Control Panel\Desktop\Wallpaper, or empty.
 inline std::wstring WallpaperSetting() {

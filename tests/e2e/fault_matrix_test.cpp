@@ -231,22 +231,6 @@ protected:
     std::unique_ptr<Program> program_;
 };
 
-// A port nobody listens on: bound once to learn a free one, then let go.
-int ClosedPort() {
-    WSADATA data{};
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(s);
-    WSACleanup();
-    return ntohs(address.sin_port);
-}
-
 TEST_F(FreshRun, ServerDownIsRefused) {
     proxy_.Through(ClosedPort());
     Responsiveness probes;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "program_driver.h"
 #include "resource.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -19,13 +20,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND log = main ? GetDlgItem(main, IDC_LOG) : nullptr;
     if (!log) return 1;
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(log, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 1;
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(log, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                        &copied);
-    text.resize(copied);
+    const std::wstring text = dromix::testing::TextOf(log);
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);

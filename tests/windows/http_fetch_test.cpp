@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "comic_site_client.h"
+#include "error_of.h"
 #include "errors.h"
 #include "system_error.h"
 #include "win32_system_operations.h"
@@ -35,16 +36,7 @@ Win32SystemOperations::Options ShortTimeouts() {
     return options;
 }
 
-// The error text a call raises, or "" when it succeeds.
-template <typename Call>
-std::string ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const UpdateError& e) {
-        return e.what();
-    }
-    return {};
-}
+using testing::ErrorOf;
 
 Bytes ReadSourceFile(const std::string& relative) {
     std::ifstream in(testing::SourcePath(relative), std::ios::binary);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "comic_site_client.h"
+#include "error_of.h"
 #include "errors.h"
 #include "wide_text.h"
 #include "win32_system_operations.h"
@@ -20,15 +21,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-template <typename Call>
-std::string ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const UpdateError& e) {
-        return e.what();
-    }
-    return {};
-}
+using testing::ErrorOf;
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(Utf8ToWide(path).c_str(), std::ios::binary);

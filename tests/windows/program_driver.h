@@ -39,15 +39,22 @@ inline std::wstring ClassOf(HWND window) {
 }
 
 // The window's text, asked for with a time-out so a busy program cannot hang the test.
+// The window's text. The length and the text are two requests, and the program may add a line in
+// between: read again until the text fits the buffer with room to spare.
 inline std::wstring TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"?";
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-    text.resize(copied);
-    return text;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"?";
+        std::wstring text(length + 1024, L'\0');
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                            SMTO_ABORTIFHUNG, 5000, &copied);
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            return text;
+        }
+    }
+    return L"?";
 }
 
 inline DWORD ProcessOf(HWND window) {
