@@ -1,11 +1,14 @@
 // The footprint yardstick: a bare Win32 window holding one multi-line edit box, built with the same
 // toolchain and options as Dromix.exe. It ends when closed, or by itself after ten minutes at most.
+// With "--timer" it also runs a 1000 ms timer that does nothing: the idle yardstick, since Dromix's
+// schedule needs a tick a second.
 #include <windows.h>
 
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
 constexpr UINT kLifetimeMs = 10 * 60 * 1000;
+constexpr UINT_PTR kTickTimer = 2;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -16,7 +19,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetTimer(window, kLifetimeTimer, kLifetimeMs, nullptr);
         return 0;
     case WM_TIMER:
-        DestroyWindow(window);
+        if (wParam == kLifetimeTimer) DestroyWindow(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -28,7 +31,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof cls;
     cls.lpfnWndProc = WindowProc;
@@ -40,6 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     HWND window = CreateWindowExW(0, cls.lpszClassName, L"Bare window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 490, 225, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+    if (commandLine && lstrcmpW(commandLine, L"--timer") == 0) SetTimer(window, kTickTimer, 1000, nullptr);
     ShowWindow(window, show);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
