@@ -17,6 +17,21 @@ void WriteWhole(const FileAccess& files, const std::wstring& path, const Bytes& 
     if (!file.Close()) ThrowLastError("Cannot write < " + WideToUtf8(path) + " >");
 }
 
+// Writes at `path`; when that place is refused, at the same file name in the folder `fallback` gives.
+// Returns the path written.
+template <typename Write>
+std::string WriteWithFallback(const std::string& path, std::wstring (*fallback)(), Write&& write) {
+    const std::wstring wide = Utf8ToWide(path);
+    try {
+        write(wide);
+        return path;
+    } catch (const WriteRefused&) {
+    }
+    const std::wstring elsewhere = fallback() + FileNameOf(wide);
+    write(elsewhere);
+    return WideToUtf8(elsewhere);
+}
+
 }  // namespace
 
 Win32SystemOperations::Win32SystemOperations() : Win32SystemOperations(Options{}) {}
@@ -40,15 +55,8 @@ std::string Win32SystemOperations::ResolveUrl(const std::string& base, const std
 // A refused program directory (Program Files for a standard user) sends the temporary file to the
 // user's temporary folder.
 std::string Win32SystemOperations::WriteFile(const std::string& path, const Bytes& bytes) {
-    const std::wstring wide = Utf8ToWide(path);
-    try {
-        WriteWhole(files_, wide, bytes);
-        return path;
-    } catch (const WriteRefused&) {
-    }
-    const std::wstring fallback = TemporaryDirectory() + FileNameOf(wide);
-    WriteWhole(files_, fallback, bytes);
-    return WideToUtf8(fallback);
+    return WriteWithFallback(path, &TemporaryDirectory,
+                             [&](const std::wstring& target) { WriteWhole(files_, target, bytes); });
 }
 
 void Win32SystemOperations::DeleteFile(const std::string& path) { FileAccess::Delete(Utf8ToWide(path)); }
@@ -57,15 +65,8 @@ Picture Win32SystemOperations::LoadPicture(const std::string& path) { return Dec
 
 // A refused target (the root of C: for a standard user) sends the bitmap to the per-user data folder.
 std::string Win32SystemOperations::SaveBitmap(const Picture& picture, const std::string& path) {
-    const std::wstring wide = Utf8ToWide(path);
-    try {
-        SaveBitmapFile(files_, picture, wide);
-        return path;
-    } catch (const WriteRefused&) {
-    }
-    const std::wstring fallback = PerUserDataDirectory() + FileNameOf(wide);
-    SaveBitmapFile(files_, picture, fallback);
-    return WideToUtf8(fallback);
+    return WriteWithFallback(path, &PerUserDataDirectory,
+                             [&](const std::wstring& target) { SaveBitmapFile(files_, picture, target); });
 }
 
 void Win32SystemOperations::SetWallpaper(const std::string& path) { SetDesktopWallpaper(Utf8ToWide(path)); }
