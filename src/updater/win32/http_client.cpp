@@ -86,13 +86,12 @@ public:
         if (!accepted) InternetCloseHandle(request);
         return accepted;
     }
+    // From here on no request is adopted, and the one in use is closed.
     void Cancel() {
         EnterCriticalSection(&lock_);
         cancelled_ = true;
-        HINTERNET request = request_;
-        request_ = nullptr;
         LeaveCriticalSection(&lock_);
-        if (request) InternetCloseHandle(request);
+        Close();
     }
     void Close() {
         EnterCriticalSection(&lock_);
