@@ -25,7 +25,7 @@ constexpr int kWarmUp = 25;  // caches, the WinINet session and WIC settle in th
 
 struct Usage {
     DWORD handles = 0;
-    SIZE_T privateBytes = 0;
+    std::size_t privateBytes = 0;  // SIZE_T is unsigned long on 32-bit, not size_t
 };
 
 // The handles the system holds for `pid`. Wine answers GetProcessHandleCount for another process

@@ -45,7 +45,9 @@ bool IsSeparator(HMENU menu, UINT position) {
 
 void Command(HWND window, int id) { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
-void TrayMessage(HWND main, UINT mouseMessage) { PostMessageW(main, kTrayCallback, 1, mouseMessage); }
+void TrayMessage(HWND main, UINT mouseMessage) {
+    PostMessageW(main, kTrayCallback, 1, static_cast<LPARAM>(mouseMessage));
+}
 
 // Hides the window through "&Hide" and waits until it has gone to the tray.
 void HideToTray(HWND main) {

@@ -63,31 +63,34 @@ inline DWORD ProcessOf(HWND window) {
     return pid;
 }
 
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+// Enumeration callbacks are named functions: on 32-bit Windows they must be __stdcall, which a
+// lambda converts to under MSVC but not under GCC.
+inline BOOL CALLBACK CollectWindowOf(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    if (ProcessOf(window) == search->pid) search->found.push_back(window);
+    return TRUE;
+}
+
+inline BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+    return TRUE;
+}
+
 // Top-level windows of a process, visible or not.
 inline std::vector<HWND> TopWindowsOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        std::vector<HWND> found;
-    } search{pid, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (ProcessOf(window) == s->pid) s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pid, {}};
+    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 inline std::vector<HWND> ChildrenOf(HWND parent) {
     std::vector<HWND> found;
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM context) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -97,24 +97,27 @@ Child Launch(const std::string& path) {
     return Child{UniqueHandle(info.hProcess), info.dwProcessId};
 }
 
+struct WindowSearch {
+    DWORD pid;
+    int childId;
+    HWND found;
+};
+
+// A named __stdcall function: GCC converts no lambda to a 32-bit WNDENUMPROC.
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->pid || !IsWindowVisible(window)) return TRUE;
+    if (search->childId != 0 && !GetDlgItem(window, search->childId)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // The process's visible top-level window that has a child with `childId` (0: any visible one).
 HWND FindWindowOf(DWORD pid, int childId) {
-    struct Search {
-        DWORD pid;
-        int childId;
-        HWND found;
-    } search{pid, childId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->pid || !IsWindowVisible(window)) return TRUE;
-            if (s->childId != 0 && !GetDlgItem(window, s->childId)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pid, childId, nullptr};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
