@@ -1,6 +1,6 @@
 #pragma once
 // Test hooks: the end-to-end tests shorten the transfer time-outs so that a hanging or dripping
-// server costs them seconds instead of minutes. Only builds made with the tests (DROMIX_TEST_HOOKS)
+// server costs them seconds instead of minutes. Only builds configured with DROMIX_TEST_HOOKS=ON
 // read them; the shipped program reads no environment at all.
 #include "win32_system_operations.h"
 
