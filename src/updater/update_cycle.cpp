@@ -83,8 +83,12 @@ void UpdateCycle::Run() {
 
     const std::string url = DownloadUrl(strip);
     log_.AddLog("Downloading < " + url + " >");
-    const Bytes image = system_.FetchBytes(url);
-    const std::string temporary = system_.WriteFile(directory + std::string(kTempFileName), image);
+    std::string temporary;
+    {
+        // The download is let go once written: decoding a large picture in a 32-bit process needs the room.
+        const Bytes image = system_.FetchBytes(url);
+        temporary = system_.WriteFile(directory + std::string(kTempFileName), image);
+    }
 
     log_.AddLog("Converting to bitmap...");
     const Picture picture = system_.LoadPicture(temporary);

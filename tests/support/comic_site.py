@@ -18,7 +18,7 @@ It listens on loopback only, on a free port written to --port-file, and stops by
 Page modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
 oversize-undeclared no-markers lowercase-markers far-marker file-url relative-url.
 Image modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
-oversize-undeclared html corrupt truncated empty huge-png huge-gif.
+oversize-undeclared html corrupt truncated empty huge-png huge-gif limit-png.
 
   comic_site.py --port-file FILE [--lifetime S] [--background]   serve
   comic_site.py --stop --port-file FILE                            stop a running site
@@ -48,7 +48,7 @@ PAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loo
               "relative-url"}
 IMAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
                "oversize", "oversize-undeclared", "html", "corrupt", "truncated", "empty", "huge-png",
-               "huge-gif"}
+               "huge-gif", "limit-png"}
 
 CONTENT_TYPES = {".gif": "image/gif", ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png",
                  ".bmp": "image/bmp"}
@@ -72,6 +72,21 @@ def huge_png(width=20000, height=20000):
         data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
         _huge_png = b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", data) + png_chunk(b"IEND", b"")
     return _huge_png
+
+
+_limit_png = None
+
+
+def limit_png(width=16384, height=4096):
+    """A valid 24-bit PNG exactly at the decoder's limits (64 megapixels), one colour, about 200 KB."""
+    global _limit_png
+    if _limit_png is None:
+        header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+        packer = zlib.compressobj(9)
+        row = b"\0" + b"\x30\x60\xc0" * width
+        data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
+        _limit_png = b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", data) + png_chunk(b"IEND", b"")
+    return _limit_png
 
 
 def huge_gif(width=20000, height=20000):
@@ -309,6 +324,8 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", huge_png(), "image/png")
         elif mode == "huge-gif":
             self.plain(200, "OK", huge_gif(), "image/gif")
+        elif mode == "limit-png":
+            self.plain(200, "OK", limit_png(), "image/png")
         else:
             self.plain(200, "OK", body, content_type)
 

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <new>
+#include <optional>
+#include <utility>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -204,6 +208,112 @@ TEST(PictureDecoder, HugeDeclaredSizeIsRefusedBeforeDecoding) {
         }
     }
     site.Control("reset");
+}
+
+// Takes this process's free address space so that a failing allocation is a real one: first a block
+// of `blockMiB` is set aside, everything else is reserved (in 64 MiB pieces, then 1 MiB and 64 KiB
+// ones for the gaps), then `scatteredMiB` of the 1 MiB pieces, none of them neighbours, and the
+// block are given back. With `heapKiB`, the heap is then filled too, up to that much. Only a
+// 32-bit process's 2 GB can be taken this way.
+class AddressSpaceHog {
+public:
+    AddressSpaceHog(std::size_t blockMiB, std::size_t scatteredMiB, std::optional<std::size_t> heapKiB = {}) {
+        constexpr SIZE_T kKiB = 1024;
+        constexpr SIZE_T kMiB = 1024 * kKiB;
+        void* block = blockMiB ? VirtualAlloc(nullptr, blockMiB * kMiB, MEM_RESERVE, PAGE_NOACCESS) : nullptr;
+        blockFound_ = blockMiB == 0 || block != nullptr;
+        std::vector<void*> megabytes;
+        for (const SIZE_T size : {64 * kMiB, kMiB, 64 * kKiB}) {
+            while (void* piece = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS)) {
+                (size == kMiB ? megabytes : pieces_).push_back(piece);
+            }
+        }
+        for (std::size_t i = 0; i < megabytes.size(); ++i) {
+            if (i % 2 == 0 && i / 2 < scatteredMiB) {
+                VirtualFree(megabytes[i], 0, MEM_RELEASE);
+            } else {
+                pieces_.push_back(megabytes[i]);
+            }
+        }
+        if (block) VirtualFree(block, 0, MEM_RELEASE);
+        if (heapKiB) {
+            try {
+                for (;;) heap_.push_back(std::make_unique<char[]>(16 * kKiB));
+            } catch (const std::bad_alloc&) {
+            }
+            heap_.resize(heap_.size() > *heapKiB / 16 ? heap_.size() - *heapKiB / 16 : 0);
+        }
+    }
+    ~AddressSpaceHog() {
+        for (void* piece : pieces_) VirtualFree(piece, 0, MEM_RELEASE);
+    }
+    AddressSpaceHog(const AddressSpaceHog&) = delete;
+    AddressSpaceHog& operator=(const AddressSpaceHog&) = delete;
+    bool BlockFound() const { return blockFound_; }
+
+private:
+    std::vector<void*> pieces_;
+    std::vector<std::unique_ptr<char[]>> heap_;
+    bool blockFound_ = false;
+};
+
+// What a call raised: its description, or the type of anything that is no UpdateError.
+template <typename Call>
+std::string AnyErrorOf(Call&& call) {
+    try {
+        return ErrorOf(call);
+    } catch (const std::exception& e) {
+        return std::string("escaped: ") + e.what();
+    }
+}
+
+// A picture exactly at the limits (16384 x 4096, 24-bit) needs 256 MiB for its pixels besides the
+// decoder's and the converter's buffers. A fresh 32-bit process under Wine has the room; one whose
+// address space is taken (as a long-running program's may be) does not. Running out is a sentence
+// naming the picture, never "std::bad_alloc", and the bitmap stays as it was.
+TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
+    if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit address space cannot be taken";
+    testing::ComicSite site;
+    ASSERT_TRUE(site.Running());
+    Win32SystemOperations system;
+    Folder folder("out-of-memory");
+    site.Control("fault?image=limit-png");
+    const std::string picturePath =
+        system.WriteFile(folder / "limit.tmp", system.FetchBytes(site.Url("/strips/strip-1.gif")));
+    site.Control("reset");
+    const std::string target = folder / "dromix.bmp";
+    system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), target);
+    const Bytes before = ReadFile(target);
+    const std::string kSentence = "Not enough memory to convert the picture (16384 x 4096)";
+
+    // Wine's PNG decoder reads the whole picture when it is opened, before its size can be asked:
+    // no room for that; room for that but not for the pixels.
+    struct Squeeze {
+        const char* what;
+        std::size_t blockMiB;
+        std::string error;
+    };
+    for (const Squeeze& squeeze : {Squeeze{"decoder", 0, "Not enough memory to convert the picture"},
+                                   Squeeze{"pixels", 300, kSentence}}) {
+        std::string error;
+        {
+            const AddressSpaceHog hog(squeeze.blockMiB, 16);
+            ASSERT_TRUE(hog.BlockFound()) << squeeze.what;
+            error = AnyErrorOf([&] { system.SaveBitmap(system.LoadPicture(picturePath), target); });
+        }
+        EXPECT_EQ(error, squeeze.error) << squeeze.what;
+    }
+    // With the room back the picture converts; then the save, short of memory for its buffers.
+    const Picture whole = system.LoadPicture(picturePath);
+    ASSERT_EQ(whole.bgrx.size(), 16384u * 4096u * 4u);
+    std::string error;
+    {
+        const AddressSpaceHog hog(0, 0, 64);
+        error = AnyErrorOf([&] { system.SaveBitmap(whole, target); });
+    }
+    EXPECT_EQ(error, kSentence) << "save";
+    EXPECT_EQ(ReadFile(target), before);
+    EXPECT_FALSE(Exists(target + ".new"));
 }
 
 TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {

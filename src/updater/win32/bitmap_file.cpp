@@ -1,8 +1,10 @@
 #include "bitmap_file.h"
 
+#include <new>
 #include <vector>
 
 #include "bmp_writer.h"
+#include "errors.h"
 
 namespace dromix {
 namespace {
@@ -54,12 +56,14 @@ private:
 
 void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::wstring& target) {
     TemporaryFile temporary(target + L".new");
-    {
+    try {
         UniqueFile file = files.Create(temporary.Path());
         BufferedWriter writer(file, temporary.Path());
         WriteBmp(picture, [&writer](std::span<const std::uint8_t> piece) { writer.Write(piece); });
         writer.Flush();
         FileAccess::Finish(file, temporary.Path());
+    } catch (const std::bad_alloc&) {  // the temporary file goes, the target stays as it was
+        throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
     }
     files.Replace(temporary.Path(), target);
     temporary.Kept();

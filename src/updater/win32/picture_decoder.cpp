@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <new>
+
 #include "com.h"
 #include "errors.h"
 #include "system_error.h"
@@ -79,6 +81,7 @@ Picture DecodePictureFile(const std::wstring& path) {
     // Some decoders (Wine's GIF) read the whole picture here: any failure but an unknown format
     // means a picture the decoder recognised and could not read.
     if (FAILED(opened)) {
+        if (opened == E_OUTOFMEMORY) throw UpdateError("Not enough memory to convert the picture");
         if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
             ThrowDecodeError(opened, "format");
         }
@@ -104,9 +107,17 @@ Picture DecodePictureFile(const std::wstring& path) {
     picture.width = width;
     picture.height = height;
     const UINT stride = width * 4;
-    picture.bgrx.resize(std::size_t{stride} * height);
-    Check(converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.bgrx.size()), picture.bgrx.data()),
-          "pixels");
+    // Near the size limit the pixels, the decoder's own buffers and the converter's together take
+    // most of a 32-bit process's free address space: running out is a failure of this picture.
+    try {
+        picture.bgrx.resize(std::size_t{stride} * height);
+    } catch (const std::bad_alloc&) {
+        throw UpdateError(NotEnoughMemoryFor(width, height));
+    }
+    const HRESULT copied =
+        converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.bgrx.size()), picture.bgrx.data());
+    if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(width, height));
+    Check(copied, "pixels");
     FlattenOverWhite(picture.bgrx);
     return picture;
 }
