@@ -8,6 +8,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -120,7 +121,8 @@ TEST(DromixProgram, MainWindowMakeUp) {
     EXPECT_EQ(box.top, 0);
     EXPECT_EQ(box.right - box.left, 465);
     EXPECT_EQ(box.bottom - box.top, 185);
-    EXPECT_GT(SendMessageW(log, EM_GETLIMITTEXT, 0, 0), 32767);
+    // The limit is an unsigned count: "no limit" (0xFFFFFFFF) reads as -1 in a 32-bit LRESULT.
+    EXPECT_GT(static_cast<DWORD>(SendMessageW(log, EM_GETLIMITTEXT, 0, 0)), 32767u);
 }
 
 // Wine cannot read another process's menus, so the menus are read from the program's resources,
@@ -254,6 +256,54 @@ TEST(DromixProgram, ShellRestartKeepsTheTrayIcon) {
     EXPECT_TRUE(HiddenInTray(main)) << "a failed add would have left it minimised on the taskbar";
     TrayMessage(main, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+}
+
+// The icon windows of Wine's stand-alone tray (the shell's tray where no desktop docks it). A click
+// on one comes back to the owner as the callback message the shell read from the record.
+std::vector<HWND> ShellTrayIcons() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        for (HWND icon : ChildrenOf(tray)) icons.push_back(icon);
+    }
+    return icons;
+}
+
+// The whole round trip through the shell: the record (88 bytes in the 32-bit program) is accepted,
+// and the icon's clicks reach the window as the specified callback.
+TEST(DromixProgram, TrayIconClicksComeBackThroughTheShell) {
+    const std::vector<HWND> before = ShellTrayIcons();
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HideToTray(main);
+    HWND icon = nullptr;
+    WaitUntil([&] {
+        for (HWND candidate : ShellTrayIcons()) {
+            if (std::find(before.begin(), before.end(), candidate) == before.end()) icon = candidate;
+        }
+        return icon != nullptr;
+    });
+    if (!icon && !FindWindowW(L"__winex11_standalone_tray", nullptr)) {
+        GTEST_SKIP() << "the shell draws its icons elsewhere than Wine's stand-alone tray";
+    }
+    ASSERT_NE(icon, nullptr) << "the shell shows no new icon";
+
+    const LPARAM inside = MAKELPARAM(5, 5);
+    PostMessageW(icon, WM_LBUTTONDOWN, 0, inside);
+    PostMessageW(icon, WM_LBUTTONUP, 0, inside);
+    Sleep(300);
+    EXPECT_TRUE(HiddenInTray(main)) << "a single click does nothing";
+
+    PostMessageW(icon, WM_RBUTTONDOWN, 0, inside);
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (popup = OpenPopup(dromix.Id())) != nullptr; }));
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return OpenPopup(dromix.Id()) == nullptr; }));
+
+    PostMessageW(icon, WM_LBUTTONDBLCLK, 0, inside);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(icon); })) << "the icon is removed on restore";
 }
 
 TEST(DromixProgram, TrayPopupOpensOnRightButtonAndCancelOnlyClosesIt) {
