@@ -3,12 +3,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "constants.h"
 #include "dpi.h"
 #include "fatal_error.h"
-#include "ui_handles.h"
+#include "handles.h"
 #include "resource.h"
 #include "version.h"
 

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "about_window.h"
@@ -256,10 +257,7 @@ void MainWindow::OpenPopup() {
 void MainWindow::OpenAbout() {
     if (aboutOpen_) return;
     aboutOpen_ = true;
-    struct Closed {
-        bool& open;
-        ~Closed() { open = false; }
-    } closed{aboutOpen_};
+    const ScopeExit closed([this] { aboutOpen_ = false; });
     ShowAboutWindow(instance_, window_);
 }
 

@@ -6,7 +6,7 @@
 
 #include "activity_log.h"
 #include "dpi.h"
-#include "ui_handles.h"
+#include "handles.h"
 #include "tray_icon.h"
 #include "update_cycle.h"
 #include "update_schedule.h"

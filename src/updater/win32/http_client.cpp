@@ -142,12 +142,6 @@ bool IsRedirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Closes the shared request when a hop ends, however it ends, before its connection closes.
-struct HopEnd {
-    CancellableRequest& shared;
-    ~HopEnd() { shared.Close(); }
-};
-
 // Runs on the worker thread: one GET through to the last byte of the body. Redirects are followed
 // here rather than by WinINet, so that a redirect loop ends after a few hops (Wine would follow it
 // for ever) and every hop is a request the deadline can close.
@@ -155,7 +149,7 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
                std::string_view what, CancellableRequest& shared) {
     for (int hop = 0;; ++hop) {
         const UrlParts parts = CrackUrl(url);
-        const InternetHandle connection(InternetConnectW(
+        const UniqueInternet connection(InternetConnectW(
             session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
             parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) ThrowLastError();
@@ -168,7 +162,8 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
             HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(), nullptr, nullptr, accept, flags, 0);
         if (!request) ThrowLastError();
         if (!shared.Adopt(request)) throw UpdateError("The transfer was cancelled");
-        const HopEnd hopEnd{shared};
+        // The shared request is closed when the hop ends, however it ends, before its connection.
+        const ScopeExit hopEnd([&shared] { shared.Close(); });
         // Under Wine the time-outs only take effect when set on the request itself.
         SetTimeout(request, INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs);
         SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);

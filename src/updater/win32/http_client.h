@@ -6,18 +6,13 @@
 #include <wininet.h>
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "handles.h"
 #include "system_operations.h"
 
 namespace dromix {
-
-struct InternetHandleCloser {
-    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
-};
-using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
 struct HttpTimeouts {
     DWORD connectMs = 30'000;
@@ -38,7 +33,7 @@ public:
 
 private:
     HttpTimeouts timeouts_;
-    InternetHandle session_;
+    UniqueInternet session_;
 };
 
 }  // namespace dromix

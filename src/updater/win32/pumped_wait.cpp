@@ -50,7 +50,7 @@ bool RunWhilePumping(const std::function<void()>& job, const PumpedWaitOptions& 
     JobContext context{&job, nullptr};
     const uintptr_t started = _beginthreadex(nullptr, 0, &RunJob, &context, 0, nullptr);
     if (started == 0) throw UpdateError("A worker thread could not be started");
-    const UniqueHandle thread(reinterpret_cast<HANDLE>(started));
+    const UniqueKernelHandle thread(reinterpret_cast<HANDLE>(started));
 
     const bool bounded = options.deadlineMs != INFINITE;
     const ULONGLONG deadline = bounded ? GetTickCount64() + options.deadlineMs : 0;
