@@ -1,7 +1,6 @@
 #pragma once
-// Whole-body HTTP(S) GETs with WinINet. The blocking calls run on a worker thread while the calling
-// thread keeps dispatching window messages; every transfer is bounded by time-outs, a size limit
-// and an overall deadline.
+// Whole-body HTTP(S) GETs with WinINet. Every transfer is bounded by time-outs, a size limit and an
+// overall deadline; it runs on a thread of its own so that the deadline can close it from outside.
 #include <windows.h>
 #include <wininet.h>
 
