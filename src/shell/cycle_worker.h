@@ -4,6 +4,8 @@
 // popup) never holds a cycle up.
 #include <windows.h>
 
+#include <atomic>
+
 #include "handles.h"
 #include "update_cycle.h"
 
@@ -19,6 +21,7 @@ public:
 
     // Starts a cycle on a new thread; does nothing while one is running.
     void Start();
+    // Whether the cycle's thread is still alive (its cycle may have ended already).
     bool Running() const;
 
 private:
@@ -26,6 +29,9 @@ private:
 
     UpdateCycle& cycle_;
     UniqueKernelHandle thread_;
+    // From the start of a cycle until its last line is written: a request in between does nothing.
+    // The thread's own ending comes after, and a request then waits for it.
+    std::atomic<bool> busy_{false};
 };
 
 }  // namespace dromix
