@@ -140,7 +140,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// The Load event: the schedule's first countdown, the tray record, the log box and the timer.
+// When the window is created: the schedule's first countdown, the tray icon's record, the log box and
+// the timer.
 void MainWindow::Load() {
     schedule_.Load();
     SendMessageW(window_, WM_SETICON, ICON_BIG, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICON)));
@@ -263,7 +264,7 @@ void MainWindow::OpenAbout() {
     ShowAboutWindow(instance_, window_);
 }
 
-// The Unload event: the tray icon goes and the process ends at once; nothing is saved.
+// Closing the main window: the tray icon goes and the process ends at once; nothing is saved.
 void MainWindow::Unload() {
     tray_.reset();
     // A cycle's thread may be anywhere, inside the system's own locks too; ending the process without

@@ -1,5 +1,5 @@
 #pragma once
-// frmMain: the program's only main window. It shows the activity log, drives the hourly schedule
+// The program's only main window. It shows the activity log, drives the hourly schedule
 // from its timer, starts the update cycles on their worker thread, carries the menu bar and the tray
 // popup, and owns the program's lifetime: closing it removes the tray icon and ends the process at
 // once.
@@ -27,7 +27,7 @@ inline constexpr TwipsBox kLogBoxTwips{120, 0, 6975, 2775};
 
 class MainWindow {
 public:
-    // Creates the window (its Load: countdown, tray record, timer) without showing it. The cycle's
+    // Creates the window (and with it the countdown, the tray icon and the timer) without showing it. The cycle's
     // lines arrive through `relay` and are shown from `log`.
     MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles);
     ~MainWindow();
