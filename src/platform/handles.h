@@ -53,10 +53,15 @@ private:
     Type handle_ = Kind::Invalid();
 };
 
-// Threads, events, mutexes: none is null.
-struct KernelHandleKind {
-    using Type = HANDLE;
+// Most kinds have null for "none".
+template <typename T>
+struct NullIsNone {
+    using Type = T;
     static Type Invalid() noexcept { return nullptr; }
+};
+
+// Threads, events, mutexes.
+struct KernelHandleKind : NullIsNone<HANDLE> {
     static bool Close(Type handle) noexcept { return CloseHandle(handle) != FALSE; }
 };
 // Files: none is INVALID_HANDLE_VALUE, which is what CreateFile returns on failure.
@@ -65,37 +70,25 @@ struct FileHandleKind {
     static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool Close(Type handle) noexcept { return CloseHandle(handle) != FALSE; }
 };
-struct InternetHandleKind {
-    using Type = HINTERNET;
-    static Type Invalid() noexcept { return nullptr; }
+struct InternetHandleKind : NullIsNone<HINTERNET> {
     static bool Close(Type handle) noexcept { return InternetCloseHandle(handle) != FALSE; }
 };
-struct FontKind {
-    using Type = HFONT;
-    static Type Invalid() noexcept { return nullptr; }
+struct FontKind : NullIsNone<HFONT> {
     static bool Close(Type font) noexcept { return DeleteObject(font) != FALSE; }
 };
-struct IconKind {
-    using Type = HICON;
-    static Type Invalid() noexcept { return nullptr; }
+struct IconKind : NullIsNone<HICON> {
     static bool Close(Type icon) noexcept { return DestroyIcon(icon) != FALSE; }
 };
-struct MenuKind {
-    using Type = HMENU;
-    static Type Invalid() noexcept { return nullptr; }
+struct MenuKind : NullIsNone<HMENU> {
     static bool Close(Type menu) noexcept { return DestroyMenu(menu) != FALSE; }
 };
 // Memory the system allocated for us with LocalAlloc (FormatMessage's buffer).
-struct LocalMemoryKind {
-    using Type = HLOCAL;
-    static Type Invalid() noexcept { return nullptr; }
+struct LocalMemoryKind : NullIsNone<HLOCAL> {
     static bool Close(Type memory) noexcept { return LocalFree(memory) == nullptr; }
 };
 template <typename Interface>
-struct ComKind {
-    using Type = Interface*;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool Close(Type object) noexcept {
+struct ComKind : NullIsNone<Interface*> {
+    static bool Close(Interface* object) noexcept {
         object->Release();
         return true;
     }
