@@ -3,12 +3,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "constants.h"
 #include "dpi.h"
 #include "fatal_error.h"
-#include "ui_handles.h"
+#include "handles.h"
 #include "resource.h"
 #include "version.h"
 
@@ -103,7 +104,7 @@ private:
         }
     }
 
-    // The Load event: the controls, laid out at the window's DPI, and the window centred over its owner.
+    // When the window is created: the controls, laid out at the window's DPI, and the window centred over its owner.
     void Load() {
         SetWindowTextW(dialog_, L"");
         title_ = AddControl(L"STATIC", kProductName, SS_CENTER, IDC_ABOUT_TITLE);

@@ -1,5 +1,5 @@
 #pragma once
-// frmAbout: the modal About window with the product name, version, credit and the author's link.
+// The modal About window with the product name, version, credit and the author's link.
 #include <windows.h>
 
 namespace dromix {

@@ -6,7 +6,9 @@
 
 #include "activity_log.h"
 #include "constants.h"
+#include "cycle_worker.h"
 #include "fatal_error.h"
+#include "log_relay.h"
 #include "main_window.h"
 #include "single_instance.h"
 #include "test_hooks.h"
@@ -15,23 +17,28 @@
 
 namespace dromix {
 
-// Everything that lives until the process ends. The update cycle starts with "!" as its last URL.
+// Everything that lives until the process ends. The update cycle starts with "!" as its last URL; it
+// runs on its worker thread and writes its log through the relay, which the window's thread shows.
 class Program {
 public:
     Program(SingleInstance instance, HINSTANCE module)
         : instance_(std::move(instance)),
           log_(&SystemLocalTime),
+          relay_(&SystemLocalTime),
           system_(SystemOptionsWithTestHooks()),
-          cycle_(system_, log_, kPageUrl),
-          window_(module, log_, cycle_) {}
+          cycle_(system_, relay_, kPageUrl),
+          cycles_(cycle_),
+          window_(module, log_, relay_, cycles_) {}
 
     void Show() { window_.Show(); }
 
 private:
     SingleInstance instance_;
     ActivityLog log_;
+    LogRelay relay_;
     Win32SystemOperations system_;
     UpdateCycle cycle_;
+    CycleWorker cycles_;
     MainWindow window_;
 };
 

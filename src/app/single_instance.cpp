@@ -5,7 +5,7 @@
 namespace dromix {
 
 std::optional<SingleInstance> SingleInstance::Claim(const wchar_t* name) {
-    UniqueMutex mutex(CreateMutexW(nullptr, FALSE, name));
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, name));
     const DWORD error = GetLastError();
     if (!mutex) {
         // Another program's object of another kind holds the name: treat it as ours running.

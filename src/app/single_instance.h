@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "ui_handles.h"
+#include "handles.h"
 
 namespace dromix {
 
@@ -16,8 +16,8 @@ public:
     static std::optional<SingleInstance> Claim(const wchar_t* name);
 
 private:
-    explicit SingleInstance(UniqueMutex mutex) : mutex_(std::move(mutex)) {}
-    UniqueMutex mutex_;
+    explicit SingleInstance(UniqueKernelHandle mutex) : mutex_(std::move(mutex)) {}
+    UniqueKernelHandle mutex_;
 };
 
 }  // namespace dromix

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "about_window.h"
@@ -12,6 +13,8 @@ namespace dromix {
 namespace {
 
 constexpr UINT_PTR kUpdateTimerId = 1;
+// Posted by the log relay when the cycle has written lines.
+constexpr UINT kLogLinesWaiting = WM_APP + 1;
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr COLORREF kLogTextColour = RGB(0, 255, 0);
 constexpr COLORREF kLogBackColour = RGB(0, 0, 0);
@@ -44,8 +47,8 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, UpdateCycle& cycle)
-    : instance_(instance), log_(log), cycle_(cycle) {
+MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles)
+    : instance_(instance), log_(log), relay_(relay), cycles_(cycles) {
     RegisterMainClass(instance, &MainWindow::WindowProc);
     popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
     const HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
@@ -61,7 +64,8 @@ MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, UpdateCycle& cycle)
 }
 
 MainWindow::~MainWindow() {
-    tray_.Delete();
+    tray_.reset();
+    relay_.Target(nullptr, 0);
     log_.OnChange(nullptr);
     if (window_) DestroyWindow(window_);
 }
@@ -119,11 +123,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case kLogLinesWaiting:
+        relay_.DeliverTo(log_);
+        return 0;
     case WM_CLOSE:
         Unload();
     default:
-        if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-            OnTaskbarCreated();
+        if (tray_ && message == tray_->TaskbarCreatedMessage()) {
+            // A restarted shell has lost the icon. If it refuses the icon now, the window stays
+            // reachable, minimised on the taskbar.
+            if (!tray_->OnTaskbarCreated()) ShowWindow(window_, SW_SHOWMINNOACTIVE);
             return 0;
         }
         break;
@@ -131,14 +140,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// The Load event: the schedule's first countdown, the tray record, the log box and the timer.
+// When the window is created: the schedule's first countdown, the tray icon's record, the log box and
+// the timer.
 void MainWindow::Load() {
     schedule_.Load();
-    icon_ = reinterpret_cast<HICON>(GetClassLongPtrW(window_, GCLP_HICONSM));
     SendMessageW(window_, WM_SETICON, ICON_BIG, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICON)));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-    tray_.Fill(window_, icon_, "Dromix");
-    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICONSM)));
+    tray_.emplace(window_, instance_, IDI_APP, "Dromix");
 
     constexpr DWORD logStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     logBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", logStyle, 0, 0, 0, 0, window_,
@@ -148,6 +156,7 @@ void MainWindow::Load() {
     SendMessageW(logBox_, EM_SETLIMITTEXT, 0, 0);
     ApplyDpi(WindowDpi(window_));
     log_.OnChange([this](const LogChange& change) { ShowLogChange(logBox_, change); });
+    relay_.Target(window_, kLogLinesWaiting);
 
     if (!SetTimer(window_, kUpdateTimerId, kTickMilliseconds, nullptr)) {
         throw std::runtime_error("The update timer cannot be started");
@@ -172,6 +181,7 @@ void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyDpi(dpi);
+    tray_->OnDpiChanged(dpi);
 }
 
 LRESULT MainWindow::LogBoxColours(HDC dc) {
@@ -184,7 +194,7 @@ void MainWindow::OnCommand(int id) {
     switch (id) {
     case IDM_MENU_UPDATE:
     case IDM_UPDATE:
-        cycle_.GetUpdate();
+        cycles_.Start();
         break;
     case IDM_MENU_HIDE:
         ShowWindow(window_, SW_MINIMIZE);  // WM_SIZE does the rest
@@ -221,27 +231,21 @@ void MainWindow::OnTrayMessage(UINT mouseMessage) {
 }
 
 void MainWindow::OnTimer() {
-    if (schedule_.Tick()) cycle_.GetUpdate();
+    if (schedule_.Tick()) cycles_.Start();
 }
 
 // Minimised: the icon goes to the tray and the window off the screen. If the shell refuses the icon
 // the window stays minimised on the taskbar, so the user can still reach it.
 void MainWindow::IntoTray() {
-    if (tray_.Add()) ShowWindow(window_, SW_HIDE);
+    if (tray_->Add()) ShowWindow(window_, SW_HIDE);
 }
 
 void MainWindow::ShowFromTray() {
     MoveCaretToEnd(logBox_);
     ShowWindow(window_, SW_RESTORE);  // its WM_SIZE puts the caret at the end as well
-    tray_.Delete();
+    tray_->Delete();
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-}
-
-// A shell that restarted has lost the icon: while the window hides in the tray, the icon comes back.
-void MainWindow::OnTaskbarCreated() {
-    if (!tray_.Added()) return;
-    if (!tray_.Add()) ShowWindow(window_, SW_SHOWMINNOACTIVE);
 }
 
 void MainWindow::OpenPopup() {
@@ -256,16 +260,17 @@ void MainWindow::OpenPopup() {
 void MainWindow::OpenAbout() {
     if (aboutOpen_) return;
     aboutOpen_ = true;
-    struct Closed {
-        bool& open;
-        ~Closed() { open = false; }
-    } closed{aboutOpen_};
+    const ScopeExit closed([this] { aboutOpen_ = false; });
     ShowAboutWindow(instance_, window_);
 }
 
-// The Unload event: the tray icon goes and the process ends at once; nothing is saved.
+// Closing the main window: the tray icon goes and the process ends at once; nothing is saved.
 void MainWindow::Unload() {
-    tray_.Delete();
+    tray_.reset();
+    // A cycle's thread may be anywhere, inside the system's own locks too; ending the process without
+    // the orderly DLL shutdown means nothing can wait on it. The bitmap is replaced in one step, so it
+    // is never left half-written.
+    if (cycles_.Running()) TerminateProcess(GetCurrentProcess(), 0);
     ExitProcess(0);
 }
 

@@ -1,14 +1,18 @@
 #pragma once
-// frmMain: the program's only main window. It shows the activity log, drives the hourly schedule
-// from its timer, carries the menu bar and the tray popup, and owns the program's lifetime: closing
-// it removes the tray icon and ends the process at once.
+// The program's only main window. It shows the activity log, drives the hourly schedule
+// from its timer, starts the update cycles on their worker thread, carries the menu bar and the tray
+// popup, and owns the program's lifetime: closing it removes the tray icon and ends the process at
+// once.
 #include <windows.h>
 
+#include <optional>
+
 #include "activity_log.h"
+#include "cycle_worker.h"
 #include "dpi.h"
-#include "ui_handles.h"
+#include "handles.h"
+#include "log_relay.h"
 #include "tray_icon.h"
-#include "update_cycle.h"
 #include "update_schedule.h"
 
 namespace dromix {
@@ -23,8 +27,9 @@ inline constexpr TwipsBox kLogBoxTwips{120, 0, 6975, 2775};
 
 class MainWindow {
 public:
-    // Creates the window (its Load: countdown, tray record, timer) without showing it.
-    MainWindow(HINSTANCE instance, ActivityLog& log, UpdateCycle& cycle);
+    // Creates the window (and with it the countdown, the tray icon and the timer) without showing it. The cycle's
+    // lines arrive through `relay` and are shown from `log`.
+    MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -41,7 +46,6 @@ private:
     void OnCommand(int id);
     void OnSize(WPARAM state);
     void OnTrayMessage(UINT mouseMessage);
-    void OnTaskbarCreated();
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
     void OnTimer();
     LRESULT LogBoxColours(HDC dc);
@@ -55,15 +59,14 @@ private:
 
     HINSTANCE instance_;
     ActivityLog& log_;
-    UpdateCycle& cycle_;
+    LogRelay& relay_;
+    CycleWorker& cycles_;
     UpdateSchedule schedule_;
-    TrayIcon tray_;
+    std::optional<TrayIcon> tray_;  // made when the window is created
     HWND window_ = nullptr;
     HWND logBox_ = nullptr;
-    HICON icon_ = nullptr;  // shared with the window class: the system owns it
     UniqueFont logFont_;
     UniqueMenu popup_;
-    UINT taskbarCreated_ = 0;
     bool aboutOpen_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dpi.h"
+
 namespace dromix {
 
 // The 32-bit program passes exactly the 88-byte record the shell has always accepted.
@@ -25,20 +27,46 @@ NOTIFYICONDATAA MakeTrayRecord(HWND window, HICON icon, std::string_view caption
     return record;
 }
 
-void TrayIcon::Fill(HWND window, HICON icon, std::string_view caption) {
-    record_ = MakeTrayRecord(window, icon, caption);
+TrayIcon::TrayIcon(HWND window, HINSTANCE instance, int iconId, std::string_view caption, ShellNotify notify)
+    : instance_(instance), iconId_(iconId), notify_(notify),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    LoadIcon(WindowDpi(window));
+    record_ = MakeTrayRecord(window, icon_.get(), caption);
 }
+
+TrayIcon::~TrayIcon() { Delete(); }
 
 bool TrayIcon::Add() {
     // A second NIM_ADD with the same ID fails, so an icon still there is removed first.
     if (added_) Delete();
-    added_ = Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
+    added_ = notify_(NIM_ADD, &record_) != FALSE;
     return added_;
 }
 
 void TrayIcon::Delete() {
-    Shell_NotifyIconA(NIM_DELETE, &record_);
+    if (!added_) return;
+    notify_(NIM_DELETE, &record_);
     added_ = false;
+}
+
+bool TrayIcon::OnTaskbarCreated() {
+    if (!added_) return true;
+    return Add();
+}
+
+void TrayIcon::OnDpiChanged(unsigned dpi) {
+    LoadIcon(dpi);
+    record_.hIcon = icon_.get();
+    if (added_) notify_(NIM_MODIFY, &record_);
+}
+
+// The small icon's size scales with the DPI: 16 pixels at 96.
+void TrayIcon::LoadIcon(unsigned dpi) {
+    const int size = MulDiv(16, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+    // Loaded before the old one goes, so the record never names a destroyed icon.
+    UniqueIcon icon(static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    if (icon) icon_ = std::move(icon);
 }
 
 }  // namespace dromix

@@ -3,10 +3,15 @@
 // NOTIFYICONDATA in its first-version size (88 bytes on 32-bit Windows), filled once and passed to
 // every call. The icon's messages come back to the window as WM_MOUSEMOVE with the mouse message in
 // the low word of lParam.
+//
+// The icon owns its life: it is shown and removed on request, shown again when the shell restarts,
+// redrawn at a new DPI, and removed when its owner goes.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string_view>
+
+#include "handles.h"
 
 namespace dromix {
 
@@ -18,10 +23,18 @@ inline constexpr std::size_t kTrayTipSize = 64;
 // The record for `window`: the tip is `caption`, a NUL, then spaces to fill the 64-character field.
 NOTIFYICONDATAA MakeTrayRecord(HWND window, HICON icon, std::string_view caption);
 
+// The shell's call; tests put a recorder in its place.
+using ShellNotify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA record);
+
 class TrayIcon {
 public:
-    // Fills the record; the icon is not shown yet.
-    void Fill(HWND window, HICON icon, std::string_view caption);
+    // Fills the record for `window` with the program's icon `iconId` at the small-icon size of the
+    // window's DPI; the icon is not shown yet.
+    TrayIcon(HWND window, HINSTANCE instance, int iconId, std::string_view caption,
+             ShellNotify notify = &Shell_NotifyIconA);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 
     // Shows the icon, replacing one this program may still have there. False when the shell refused.
     bool Add();
@@ -30,8 +43,23 @@ public:
     // Whether the icon was added and not deleted since.
     bool Added() const { return added_; }
 
+    // The message a restarted shell broadcasts ("TaskbarCreated").
+    UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
+    // A restarted shell has lost the icon: one that was shown is shown again. False only when it
+    // was shown and the shell refused it now.
+    bool OnTaskbarCreated();
+    // The window is now on a monitor of `dpi`: a shown icon is redrawn at that DPI's size.
+    void OnDpiChanged(unsigned dpi);
+
 private:
+    void LoadIcon(unsigned dpi);
+
+    HINSTANCE instance_;
+    int iconId_;
+    ShellNotify notify_;
+    UniqueIcon icon_;
     NOTIFYICONDATAA record_{};
+    UINT taskbarCreated_ = 0;
     bool added_ = false;
 };
 

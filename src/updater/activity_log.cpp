@@ -27,7 +27,11 @@ std::size_t TrimPosition(std::string_view text) {
 
 void TrimLog(std::string& text) { text.erase(0, TrimPosition(text)); }
 
-void ActivityLog::AddLog(const std::string& message) { Append(FormatLogLine(clock_(), message), true); }
+void ActivityLog::AddLog(const std::string& message) { AddLogAt(clock_(), message); }
+
+void ActivityLog::AddLogAt(const LocalTime& time, const std::string& message) {
+    Append(FormatLogLine(time, message), true);
+}
 
 void ActivityLog::AppendRaw(const std::string& text) { Append(text, false); }
 

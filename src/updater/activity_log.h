@@ -41,6 +41,8 @@ public:
     explicit ActivityLog(Clock clock) : clock_(std::move(clock)) {}
 
     void AddLog(const std::string& message) override;
+    // A line stamped with `time`: the moment its step happened, when that was earlier than now.
+    void AddLogAt(const LocalTime& time, const std::string& message);
     void AppendRaw(const std::string& text) override;
 
     const std::string& Text() const { return text_; }

@@ -41,11 +41,12 @@ std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.Applic
 void UpdateCycle::GetUpdate() {
     if (running_) return;
     running_ = true;
-    struct Finished {
-        bool& running;
-        ~Finished() { running = false; }
-    } finished{running_};
+    RunReportingErrors();
+    running_ = false;
+}
 
+// Nothing escapes: every failure ends the cycle as one "Error: " line.
+void UpdateCycle::RunReportingErrors() noexcept {
     try {
         Run();
     } catch (const std::exception& e) {

@@ -31,6 +31,7 @@ public:
     bool Running() const { return running_; }
 
 private:
+    void RunReportingErrors() noexcept;
     void Run();
     std::string DownloadUrl(const std::string& located);
 

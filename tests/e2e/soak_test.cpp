@@ -134,11 +134,8 @@ TEST(Soak, FiveHundredCyclesLeaveTheProcessFlat) {
         }
         site.Fault(situation.page, situation.image);
 
-        DWORD_PTR result = 0;
-        ASSERT_TRUE(SendMessageTimeoutW(program.Main(), WM_COMMAND, IDM_MENU_UPDATE, 0, SMTO_NORMAL, 30000, &result))
-            << "cycle " << i << " did not end";
+        const Cycle cycle = program.UpdateImage(nullptr, 30s);
         const std::string log = program.Log();
-        const Cycle cycle = NewestCycle(log);
         mostLineBreaks = std::max(mostLineBreaks, LineBreaks(log));
         ASSERT_TRUE(cycle.Complete()) << "cycle " << i << ":\n" << log;
         const std::string expected =

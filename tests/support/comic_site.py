@@ -18,7 +18,7 @@ It listens on loopback only, on a free port written to --port-file, and stops by
 Page modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
 oversize-undeclared no-markers lowercase-markers far-marker file-url relative-url.
 Image modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
-oversize-undeclared html corrupt truncated empty huge-png huge-gif limit-png.
+oversize-undeclared html corrupt truncated empty huge-png huge-gif large-png limit-png.
 
   comic_site.py --port-file FILE [--lifetime S] [--background]   serve
   comic_site.py --stop --port-file FILE                            stop a running site
@@ -47,7 +47,7 @@ PAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loo
               "oversize", "oversize-undeclared", "no-markers", "lowercase-markers", "far-marker", "file-url",
               "relative-url"}
 IMAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
-               "oversize", "oversize-undeclared", "html", "corrupt", "truncated", "empty", "huge-png",
+               "oversize", "oversize-undeclared", "html", "corrupt", "truncated", "empty", "huge-png", "large-png",
                "huge-gif", "limit-png"}
 
 CONTENT_TYPES = {".gif": "image/gif", ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png",
@@ -58,20 +58,20 @@ def png_chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
 
-_huge_png = None
+_huge_pngs = {}
 
 
 def huge_png(width=20000, height=20000):
     """A complete, valid PNG that declares a huge picture: one bit a pixel, all black, so it is only
     about 50 KB (decoders that read everything at once need just width * height / 8 bytes)."""
-    global _huge_png
-    if _huge_png is None:
+    if (width, height) not in _huge_pngs:
         header = png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 1, 0, 0, 0, 0))
         packer = zlib.compressobj(9)
         row = b"\0" * (1 + (width + 7) // 8)
         data = b"".join(packer.compress(row) for _ in range(height)) + packer.flush()
-        _huge_png = b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", data) + png_chunk(b"IEND", b"")
-    return _huge_png
+        _huge_pngs[width, height] = (b"\x89PNG\r\n\x1a\n" + header + png_chunk(b"IDAT", data) +
+                                     png_chunk(b"IEND", b""))
+    return _huge_pngs[width, height]
 
 
 _limit_png = None
@@ -322,6 +322,8 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", b"", content_type)
         elif mode == "huge-png":
             self.plain(200, "OK", huge_png(), "image/png")
+        elif mode == "large-png":  # just within the 64-megapixel cap
+            self.plain(200, "OK", huge_png(8192, 8000), "image/png")
         elif mode == "huge-gif":
             self.plain(200, "OK", huge_gif(), "image/gif")
         elif mode == "limit-png":

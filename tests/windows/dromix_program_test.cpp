@@ -306,6 +306,20 @@ TEST(DromixProgram, TrayIconClicksComeBackThroughTheShell) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(icon); })) << "the icon is removed on restore";
 }
 
+// The icon exists only while the window hides in the tray; its messages arriving while the window is
+// shown (real pointer movement looks the same) do nothing.
+TEST(DromixProgram, TrayMessagesWhileShownDoNothing) {
+    DromixProcess dromix;
+    HWND main = dromix.MainWindow();
+    ASSERT_NE(main, nullptr);
+    TrayMessage(main, WM_RBUTTONDOWN);
+    TrayMessage(main, WM_LBUTTONDBLCLK);
+    Sleep(500);
+    EXPECT_EQ(OpenPopup(dromix.Id()), nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_FALSE(IsIconic(main));
+}
+
 TEST(DromixProgram, TrayPopupOpensOnRightButtonAndCancelOnlyClosesIt) {
     DromixProcess dromix;
     HWND main = dromix.MainWindow();

@@ -1,5 +1,5 @@
 // Fetches through WinINet against the local comic site: whole bodies, HTTP errors, redirects,
-// time-outs, size limits, and the message pump that keeps a window alive during a transfer.
+// time-outs and size limits.
 #include <windows.h>
 
 #include <chrono>
@@ -166,28 +166,6 @@ TEST_F(HttpFetch, OnlyHttpAndHttpsAreFetched) {
         EXPECT_FALSE(ErrorOf([&] { system.FetchBytes(url); }).empty()) << url;
     }
     EXPECT_THAT(ErrorOf([&] { system.FetchBytes("file:///C:/windows/win.ini"); }), HasSubstr("Only http and https"));
-}
-
-int ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ticks; }
-
-TEST_F(HttpFetch, WindowMessagesKeepFlowingDuringASlowFetch) {
-    site.Control("fault?page=drip&drip=0.3");  // about 2.4 s
-    ticks = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CountTick);
-    ASSERT_NE(timer, 0u);
-    PostQuitMessage(7);  // a quit taken from the queue while waiting must survive the fetch
-    const auto start = Clock::now();
-    const std::string page = system.FetchText(site.Url("/"));
-    const double seconds = SecondsSince(start);
-    KillTimer(nullptr, timer);
-    EXPECT_THAT(page, HasSubstr("Latest Strip"));
-    std::printf("[ info   ] %d timer ticks during a %.1f s fetch\n", ticks, seconds);
-    EXPECT_GE(ticks, static_cast<int>(seconds * 10));  // at 50 ms: at least half of the ideal
-
-    MSG message;
-    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 7u);
 }
 
 // A fetch an hour keeps no connection open in between: every request asks the server to close it.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,29 @@ TEST(TrayRecord, OverlongCaptionStillEndsInNul) {
     const NOTIFYICONDATAA record = MakeTrayRecord(nullptr, nullptr, std::string(80, 'x'));
     EXPECT_EQ(std::string(record.szTip, 63), std::string(63, 'x'));
     EXPECT_EQ(record.szTip[63], '\0');
+}
+
+// What the tray icon asks of the shell, in order.
+std::vector<DWORD> shellCalls;
+BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA record) {
+    shellCalls.push_back(message);
+    return record->cbSize == NOTIFYICONDATAA_V1_SIZE;
+}
+
+// Wine accepts a second add of the same icon where Windows refuses it, so only the calls themselves
+// show that a restarted shell gets the icon removed and then added again.
+TEST(TrayIcon, ShellRestartRemovesTheIconBeforeAddingItAgainAndTheOwnerRemovesIt) {
+    shellCalls.clear();
+    {
+        TrayIcon tray(nullptr, GetModuleHandleW(nullptr), 1, "Dromix", &RecordShellCall);
+        EXPECT_TRUE(tray.OnTaskbarCreated()) << "no icon was shown, so nothing is asked";
+        EXPECT_TRUE(shellCalls.empty());
+        ASSERT_TRUE(tray.Add());
+        EXPECT_TRUE(tray.OnTaskbarCreated());
+        tray.OnDpiChanged(144);
+        EXPECT_TRUE(tray.Added());
+    }
+    EXPECT_EQ(shellCalls, (std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_MODIFY, NIM_DELETE}));
 }
 
 TEST(AboutPlacement, CentredOverTheOwnerWithoutClamping) {

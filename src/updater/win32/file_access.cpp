@@ -36,7 +36,7 @@ UniqueFile FileAccess::Create(const std::wstring& path) const {
     if (Refused(path)) ThrowFileError(ERROR_ACCESS_DENIED, "write", path);
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
-    if (!file.Valid()) ThrowFileError(GetLastError(), "write", path);
+    if (!file) ThrowFileError(GetLastError(), "write", path);
     return file;
 }
 
@@ -44,7 +44,7 @@ void FileAccess::WriteAll(const UniqueFile& file, std::span<const std::uint8_t> 
     while (!bytes.empty()) {
         const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
         DWORD written = 0;
-        if (!::WriteFile(file.Get(), bytes.data(), piece, &written, nullptr) || written == 0) {
+        if (!::WriteFile(file.get(), bytes.data(), piece, &written, nullptr) || written == 0) {
             ThrowFileError(GetLastError(), "write", path);
         }
         bytes = bytes.subspan(written);
@@ -52,8 +52,8 @@ void FileAccess::WriteAll(const UniqueFile& file, std::span<const std::uint8_t> 
 }
 
 void FileAccess::Finish(UniqueFile& file, const std::wstring& path) {
-    if (!FlushFileBuffers(file.Get())) ThrowFileError(GetLastError(), "write", path);
-    if (!file.Close()) ThrowFileError(GetLastError(), "write", path);
+    if (!FlushFileBuffers(file.get())) ThrowFileError(GetLastError(), "write", path);
+    if (!file.close()) ThrowFileError(GetLastError(), "write", path);
 }
 
 void FileAccess::Replace(const std::wstring& from, const std::wstring& to) const {

@@ -1,10 +1,13 @@
 #include "http_client.h"
 
+#include <process.h>
+
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "errors.h"
-#include "pumped_wait.h"
 #include "system_error.h"
 #include "url_resolver.h"
 #include "wide_text.h"
@@ -142,12 +145,6 @@ bool IsRedirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Closes the shared request when a hop ends, however it ends, before its connection closes.
-struct HopEnd {
-    CancellableRequest& shared;
-    ~HopEnd() { shared.Close(); }
-};
-
 // Runs on the worker thread: one GET through to the last byte of the body. Redirects are followed
 // here rather than by WinINet, so that a redirect loop ends after a few hops (Wine would follow it
 // for ever) and every hop is a request the deadline can close.
@@ -155,7 +152,7 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
                std::string_view what, CancellableRequest& shared) {
     for (int hop = 0;; ++hop) {
         const UrlParts parts = CrackUrl(url);
-        const InternetHandle connection(InternetConnectW(
+        const UniqueInternet connection(InternetConnectW(
             session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
             parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) ThrowLastError();
@@ -168,7 +165,8 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
             HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(), nullptr, nullptr, accept, flags, 0);
         if (!request) ThrowLastError();
         if (!shared.Adopt(request)) throw UpdateError("The transfer was cancelled");
-        const HopEnd hopEnd{shared};
+        // The shared request is closed when the hop ends, however it ends, before its connection.
+        const ScopeExit hopEnd([&shared] { shared.Close(); });
         // Under Wine the time-outs only take effect when set on the request itself.
         SetTimeout(request, INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectMs);
         SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
@@ -224,6 +222,36 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
     }
 }
 
+struct JobContext {
+    const std::function<void()>* job;
+    std::exception_ptr failure;
+};
+
+unsigned __stdcall RunJob(void* argument) {
+    auto* context = static_cast<JobContext*>(argument);
+    try {
+        (*context->job)();
+    } catch (...) {
+        context->failure = std::current_exception();
+    }
+    return 0;
+}
+
+// Runs `job` on a thread of its own and returns when it has ended (the thread is always joined);
+// its exception is rethrown here. Past `deadlineMs`, `onOverrun` is called once to make it return.
+void RunWithDeadline(const std::function<void()>& job, DWORD deadlineMs, const std::function<void()>& onOverrun) {
+    JobContext context{&job, nullptr};
+    const uintptr_t started = _beginthreadex(nullptr, 0, &RunJob, &context, 0, nullptr);
+    if (started == 0) throw UpdateError("The transfer's thread could not be started");
+    const UniqueKernelHandle thread(reinterpret_cast<HANDLE>(started));
+    if (WaitForSingleObject(thread.get(), deadlineMs) == WAIT_TIMEOUT) {
+        onOverrun();
+        // The job still runs on this frame's data: nothing may leave before it is joined.
+        WaitForSingleObject(thread.get(), INFINITE);
+    }
+    if (context.failure) std::rethrow_exception(context.failure);
+}
+
 }  // namespace
 
 HttpClient::HttpClient(HttpTimeouts timeouts) : timeouts_(timeouts) {}
@@ -237,13 +265,11 @@ Bytes HttpClient::Get(const std::string& url, std::size_t limit, std::string_vie
 
     Bytes body;
     CancellableRequest request;
-    PumpedWaitOptions wait;
-    wait.deadlineMs = timeouts_.overallMs;
-    wait.onOverrun = [&request] { request.Cancel(); };
     HINTERNET session = session_.get();
     const HttpTimeouts timeouts = timeouts_;
     try {
-        RunWhilePumping([&] { body = Transfer(session, url, timeouts, limit, what, request); }, wait);
+        RunWithDeadline([&] { body = Transfer(session, url, timeouts, limit, what, request); },
+                        timeouts_.overallMs, [&request] { request.Cancel(); });
     } catch (const UpdateError&) {
         // Whatever the closed handle made the worker report, the cause is the deadline.
         if (request.Cancelled()) {

@@ -1,23 +1,17 @@
 #pragma once
-// Whole-body HTTP(S) GETs with WinINet. The blocking calls run on a worker thread while the calling
-// thread keeps dispatching window messages; every transfer is bounded by time-outs, a size limit
-// and an overall deadline.
+// Whole-body HTTP(S) GETs with WinINet. Every transfer is bounded by time-outs, a size limit and an
+// overall deadline; it runs on a thread of its own so that the deadline can close it from outside.
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "handles.h"
 #include "system_operations.h"
 
 namespace dromix {
-
-struct InternetHandleCloser {
-    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
-};
-using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
 struct HttpTimeouts {
     DWORD connectMs = 30'000;
@@ -38,7 +32,7 @@ public:
 
 private:
     HttpTimeouts timeouts_;
-    InternetHandle session_;
+    UniqueInternet session_;
 };
 
 }  // namespace dromix

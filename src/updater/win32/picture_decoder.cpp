@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "com.h"
 #include "errors.h"
+#include "handles.h"
 #include "system_error.h"
 #include "wide_text.h"
 
@@ -68,16 +68,21 @@ void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
 
 Picture DecodePictureFile(const std::wstring& path) {
     CheckFileHasContent(path);
-    const ScopedComInit com;
-    Check(com.Result(), "COM");
+    // Apartment-threaded COM for this call. A thread that already runs COM in another mode is left
+    // as it is: the imaging objects work in either apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const ScopeExit uninitialise([com] {
+        if (SUCCEEDED(com)) CoUninitialize();
+    });
+    Check(com == RPC_E_CHANGED_MODE ? S_OK : com, "COM");
 
     ComPtr<IWICImagingFactory> factory;
     Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                           reinterpret_cast<void**>(static_cast<IWICImagingFactory**>(OutPtr(factory)))),
+                           reinterpret_cast<void**>(factory.put())),
           "imaging component");
     ComPtr<IWICBitmapDecoder> decoder;
     const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                              WICDecodeMetadataCacheOnDemand, OutPtr(decoder));
+                                                              WICDecodeMetadataCacheOnDemand, decoder.put());
     // Some decoders (Wine's GIF) read the whole picture here: any failure but an unknown format
     // means a picture the decoder recognised and could not read.
     if (FAILED(opened)) {
@@ -88,7 +93,7 @@ Picture DecodePictureFile(const std::wstring& path) {
         ThrowDecodeError(WINCODEC_ERR_BADIMAGE, "format");
     }
     ComPtr<IWICBitmapFrameDecode> frame;
-    Check(decoder->GetFrame(0, OutPtr(frame)), "frame");
+    Check(decoder->GetFrame(0, frame.put()), "frame");
 
     UINT width = 0;
     UINT height = 0;
@@ -98,7 +103,7 @@ Picture DecodePictureFile(const std::wstring& path) {
     // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
     // pictures under Wine); the alpha is flattened afterwards.
     ComPtr<IWICFormatConverter> converter;
-    Check(factory->CreateFormatConverter(OutPtr(converter)), "converter");
+    Check(factory->CreateFormatConverter(converter.put()), "converter");
     Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                 WICBitmapPaletteTypeCustom),
           "pixel format");

@@ -3,24 +3,20 @@
 #include <wininet.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "errors.h"
+#include "handles.h"
 #include "wide_text.h"
 
 namespace dromix {
 namespace {
-
-struct LocalFreer {
-    void operator()(wchar_t* text) const noexcept { LocalFree(text); }
-};
 
 std::string FormatFrom(DWORD flags, HMODULE module, DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD length =
         FormatMessageW(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, module, code,
                        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const std::unique_ptr<wchar_t, LocalFreer> owned(buffer);
+    const UniqueLocalMemory owned(buffer);
     if (length == 0 || buffer == nullptr) return {};
     std::wstring text(buffer, length);
     // Messages end in CR LF, which a log line must not carry.

@@ -14,7 +14,7 @@ namespace {
 void WriteWhole(const FileAccess& files, const std::wstring& path, const Bytes& bytes) {
     UniqueFile file = files.Create(path);
     FileAccess::WriteAll(file, bytes, path);
-    if (!file.Close()) ThrowLastError("Cannot write < " + WideToUtf8(path) + " >");
+    if (!file.close()) ThrowLastError("Cannot write < " + WideToUtf8(path) + " >");
 }
 
 // Writes at `path`; when that place is refused, at the same file name in the folder `fallback` gives.

@@ -1,6 +1,7 @@
 // Footprint of the real Dromix.exe beside a bare window with an edit box: private bytes, working set
-// and handle count after start, after 10 and after 100 changing cycles, then the CPU time it uses
-// over an idle minute. Dromix reaches the sample comic site through the registry proxy setting,
+// and handle count after start, after 10 and after 100 changing cycles; the slowest answer of its
+// window, probed every 10 ms, through changing cycles of the GIF, the JPEG and a picture near the
+// size limit; then the CPU time it uses over an idle minute. Dromix reaches the sample comic site through the registry proxy setting,
 // which is restored afterwards. Prints "RESULT <figure> <value>" lines, and "IDLE_BEGIN" /
 // "IDLE_END" around the idle minute so scripts/bench can count the process's wake-ups.
 //
@@ -8,6 +9,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_support.h"
@@ -226,11 +230,85 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
-void ExpectDone(HWND main, int cycle) {
-    const std::wstring last = LastMessage(main);
+bool EndsACycle(const std::wstring& message) {
+    return message == L"Done!" || message == L"Image hasn't changed!" || message == L"Unable to locate image" ||
+           message.starts_with(L"Error: ");
+}
+
+// Runs "&Update Image" and waits for that cycle's last line (the cycle runs on the program's worker
+// thread, so the command returns at once). Returns the line's message.
+std::wstring UpdateAndWait(HWND main) {
+    const std::wstring before = LogText(main);
+    PostMessageW(main, WM_COMMAND, IDM_MENU_UPDATE, 0);
+    for (int i = 0; i < 12000; ++i) {
+        const std::wstring now = LogText(main);
+        // The cycle's lines follow its blank separator line.
+        const std::size_t blank = now.rfind(L"\r\n\r\n");
+        if (now != before && blank != std::wstring::npos && blank + 4 < now.size()) {
+            const std::wstring last = LastMessage(main);
+            if (EndsACycle(last)) return last;
+        }
+        Sleep(5);
+    }
+    throw std::runtime_error("A cycle did not end within a minute");
+}
+
+void ExpectDone(const std::wstring& last, int cycle) {
     if (last != L"Done!") {
         throw std::runtime_error("Cycle " + std::to_string(cycle) + " ended with: " + Narrow(last));
     }
+}
+
+// The slowest answer to WM_NULL, sent every 10 ms from a thread of its own, while it lives.
+class AnswerProbe {
+public:
+    explicit AnswerProbe(HWND window)
+        : thread_([this, window] {
+              while (!stop_) {
+                  const double sent = NowMs();
+                  DWORD_PTR result = 0;
+                  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+                  worst_ = std::max(worst_.load(), NowMs() - sent);
+                  Sleep(10);
+              }
+          }) {}
+    ~AnswerProbe() { Stop(); }
+    AnswerProbe(const AnswerProbe&) = delete;
+    AnswerProbe& operator=(const AnswerProbe&) = delete;
+    double Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return worst_;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<double> worst_{0};
+    std::thread thread_;
+};
+
+// The slowest answer of the window through changing cycles of each kind of strip.
+void MeasureAnswers(HWND main, int port, int cycles) {
+    struct Kind {
+        const char* figure;
+        const char* strip;
+        const char* image;
+    };
+    for (const Kind& kind : {Kind{"gif", "strip-1.gif", "ok"}, Kind{"jpeg", "strip-4.jpg", "ok"},
+                             Kind{"large", "strip-2.jpg", "large-png"}}) {
+        double worst = 0;
+        for (int cycle = 0; cycle < cycles; ++cycle) {
+            SiteControl(port, std::string("strip?name=") + kind.strip);
+            SiteControl(port, std::string("fault?image=") + kind.image +
+                                  (cycle % 2 ? "&page=relative-url" : "&page=ok"));
+            AnswerProbe probe(main);
+            const std::wstring last = UpdateAndWait(main);
+            worst = std::max(worst, probe.Stop());
+            ExpectDone(last, cycle);
+        }
+        Report(std::string("dromix.answer_worst_ms.") + kind.figure, worst);
+    }
+    SiteControl(port, "fault?page=ok&image=ok");
 }
 
 void End(Child& child, HWND window, UINT exitCommand) {
@@ -262,19 +340,16 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
             if (last == L"Done!" || last.starts_with(L"Error")) break;
             Sleep(10);
         }
-        ExpectDone(main, 0);
+        ExpectDone(LastMessage(main), 0);
 
         for (int cycle = 1; cycle <= cycles; ++cycle) {
             // The page names the same strip absolute and relative in turn: every cycle changes it.
             SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
-            DWORD_PTR ignored = 0;
-            if (!SendMessageTimeoutW(main, WM_COMMAND, IDM_MENU_UPDATE, 0, SMTO_NORMAL, 60000, &ignored)) {
-                throw std::runtime_error("The update command did not return");
-            }
-            ExpectDone(main, cycle);
+            ExpectDone(UpdateAndWait(main), cycle);
             if (cycle == 10) Measure(dromix.process.get(), "dromix.cycle10");
         }
         Measure(dromix.process.get(), "dromix.cycle" + std::to_string(cycles));
+        MeasureAnswers(main, port, 5);
 
         std::printf("IDLE_BEGIN\n");
         std::fflush(stdout);
