@@ -72,7 +72,7 @@ HWND OpenAbout(Program& program) {
 void PressKey(HWND about, WPARAM key) {
     const HWND ok = GetDlgItem(about, IDOK);
     PostMessageW(ok, WM_KEYDOWN, key, 0x00010001);
-    PostMessageW(ok, WM_KEYUP, key, 0xC0010001);
+    PostMessageW(ok, WM_KEYUP, key, static_cast<LPARAM>(0xC0010001u));  // past a 32-bit LPARAM's sign bit
 }
 
 // Hiding a dialog costs Wine's X11 driver up to 2 s of waiting for a window manager, which the test
