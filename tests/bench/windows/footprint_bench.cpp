@@ -299,8 +299,9 @@ void MeasureAnswers(HWND main, int port, int cycles) {
         double worst = 0;
         for (int cycle = 0; cycle < cycles; ++cycle) {
             SiteControl(port, std::string("strip?name=") + kind.strip);
+            // Relative first: the cycles before ended on the absolute URL of the first strip.
             SiteControl(port, std::string("fault?image=") + kind.image +
-                                  (cycle % 2 ? "&page=relative-url" : "&page=ok"));
+                                  (cycle % 2 ? "&page=ok" : "&page=relative-url"));
             AnswerProbe probe(main);
             const std::wstring last = UpdateAndWait(main);
             worst = std::max(worst, probe.Stop());
