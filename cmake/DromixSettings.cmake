@@ -10,31 +10,9 @@ set(DROMIX_AUTHOR_CREDIT "Written by the Dromix developers" CACHE STRING "Credit
 set(DROMIX_AUTHOR_URL "http://www.example.com/dromix/" CACHE STRING
     "The author's web site, linked from the About window: an http:// or https:// URL")
 
-# Host (letters, digits, dots, hyphens), optional port, then a path of plain URL characters: nothing
-# that needs escaping in a C++ string literal, no spaces, no backslashes.
-set(dromix_url_start [=[^https?://[A-Za-z0-9][A-Za-z0-9.-]*(:[0-9]+)?]=])
-set(dromix_url_char [=[A-Za-z0-9._~!$&'()*+,;=:@%/]=])
-
-if(NOT DROMIX_PAGE_URL MATCHES "${dromix_url_start}/([${dromix_url_char}-]*/)?$")
-  message(FATAL_ERROR "DROMIX_PAGE_URL is \"${DROMIX_PAGE_URL}\": it must be an absolute http:// or "
-    "https:// URL of the comic's front page, ending in \"/\", without spaces, query or fragment "
-    "(for example https://comic.example.org/ or http://example.com/comic/).")
-endif()
-if(NOT DROMIX_AUTHOR_URL MATCHES "${dromix_url_start}(/[${dromix_url_char}?#-]*)?$")
-  message(FATAL_ERROR "DROMIX_AUTHOR_URL is \"${DROMIX_AUTHOR_URL}\": it must be an absolute http:// or "
-    "https:// URL without spaces (for example https://example.org/about/).")
-endif()
-string(FIND "${DROMIX_AUTHOR_CREDIT}" "\n" dromix_newline)
-string(FIND "${DROMIX_AUTHOR_CREDIT}" "\r" dromix_return)
-string(FIND "${DROMIX_AUTHOR_CREDIT}" "\t" dromix_tab)
-if(DROMIX_AUTHOR_CREDIT STREQUAL "" OR dromix_newline GREATER -1 OR dromix_return GREATER -1
-   OR dromix_tab GREATER -1)
-  message(FATAL_ERROR "DROMIX_AUTHOR_CREDIT must be one line of text, not empty.")
-endif()
-
-# The credit as the inside of a C++ string literal.
-string(REPLACE "\\" "\\\\" DROMIX_AUTHOR_CREDIT_LITERAL "${DROMIX_AUTHOR_CREDIT}")
-string(REPLACE "\"" "\\\"" DROMIX_AUTHOR_CREDIT_LITERAL "${DROMIX_AUTHOR_CREDIT_LITERAL}")
+include(${CMAKE_CURRENT_LIST_DIR}/DromixSettingsCheck.cmake)
+dromix_check_settings("${DROMIX_PAGE_URL}" "${DROMIX_AUTHOR_CREDIT}" "${DROMIX_AUTHOR_URL}")
+dromix_c_literal(DROMIX_AUTHOR_CREDIT_LITERAL "${DROMIX_AUTHOR_CREDIT}")
 
 # The version's four numbers, from the project version.
 foreach(part MAJOR MINOR PATCH TWEAK)
