@@ -8,12 +8,14 @@ host, so the program's fixed page URL reaches it through the system's proxy sett
 It listens on loopback only, on a free port written to --port-file, and stops by itself after
 --lifetime seconds. With --tls-dir (certificates made by make-test-certificates) it also speaks https:
 a proxy's CONNECT to NAME.example.com:443 is answered by the site itself with the certificate of
-that name, and a second port (the port file's second line) serves https directly. The names:
+that name; two more ports (the port file's second and third lines) serve https directly as "secure"
+(for localhost) and as "weak-cipher". The names:
   secure             a certificate from the test authority
   self-signed        a certificate signed by itself
   unknown-authority  a certificate from an authority nobody trusts
   wrong-host         the certificate of secure.example.com, for another host name
   expired            a certificate from the test authority that expired in 2020
+  weak-cipher        only ciphers without encryption, which no client accepts
 Tests steer it over HTTP:
 
   GET /_control/strip?name=NAME           the strip the front page names (a file under strips/)
@@ -65,10 +67,10 @@ COMMON_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-l
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
 IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif"}
-TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired"}
+TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
 # The certificate file each https host name is answered with.
 TLS_FILES = {"secure": "secure.pem", "self-signed": "self-signed.pem", "unknown-authority": "unknown-authority.pem",
-             "wrong-host": "secure.pem", "expired": "expired.pem"}
+             "wrong-host": "secure.pem", "expired": "expired.pem", "weak-cipher": "secure.pem"}
 # How the special strip URLs name the current strip: a prefix the strip handler takes off again.
 # The windows-1252 page names "café-" with é as the single byte E9.
 ALIAS_PREFIXES = (b"a:b-", b"today ", b"caf\xe9-")
@@ -509,6 +511,9 @@ def tls_contexts(tls_dir):
     for name, file_name in TLS_FILES.items():
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(os.path.join(tls_dir, file_name))
+        if name == "weak-cipher":
+            context.maximum_version = ssl.TLSVersion.TLSv1_2
+            context.set_ciphers("eNULL:@SECLEVEL=0")
         contexts[name] = context
     return contexts
 
@@ -518,9 +523,11 @@ def serve(port_file, lifetime, port=0, tls_dir=None):
     servers = [Server(("127.0.0.1", port), Handler)]
     if tls_dir:
         servers[0].tls_contexts = tls_contexts(tls_dir)
-        servers.append(Server(("127.0.0.1", 0), Handler))
-        servers[1].tls_context = servers[0].tls_contexts["secure"]
-        servers[1].tls_contexts = servers[0].tls_contexts
+        for name in ("secure", "weak-cipher"):
+            direct = Server(("127.0.0.1", 0), Handler)
+            direct.tls_context = servers[0].tls_contexts[name]
+            direct.tls_contexts = servers[0].tls_contexts
+            servers.append(direct)
     temporary = port_file + ".tmp"
     with open(temporary, "w") as f:
         f.write("".join("%d\n" % server.server_address[1] for server in servers))

@@ -44,7 +44,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: test_authority --trust AUTHORITY.cer | --distrust\n");
         return 2;
     }
-    const StoreCloser root{CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root")};
+    const StoreCloser root{CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root")};
     if (!root.store) {
         std::fprintf(stderr, "test_authority: the Root store cannot be opened (%lu)\n", GetLastError());
         return 1;
