@@ -189,7 +189,8 @@ TEST_F(HttpFetch, UndeclaredBodiesMayReachTheLimitExactly) {
 }
 
 // Wine describes a reset either as the socket's error or as WinINet's: the reset races the read.
-const auto kResetErrors = AnyOf(Eq("Connection reset by peer."), Eq("The connection with the server has been terminated."));
+const auto kResetErrors =
+    AnyOf(Eq("Connection reset by peer."), Eq("The connection with the server has been terminated."));
 
 TEST_F(HttpFetch, ConnectionResetMidBodyIsAnError) {
     const std::size_t size = ReadSourceFile("tests/support/strips/strip-2.jpg").size();
@@ -208,10 +209,12 @@ TEST_F(HttpFetch, ConnectionResetMidBodyIsAnError) {
 // works; a server offering only ciphers the system refuses is an error naming the problem and the URL.
 // (Through a proxy's tunnel Wine 8 aborts the process on that refusal, so this case is staged here.)
 TEST_F(HttpFetch, HttpsWorksAndARefusedCipherIsNamed) {
-    EXPECT_EQ(system.FetchBytes(site.SecureUrl("/strips/strip-1.gif")), ReadSourceFile("tests/support/strips/strip-1.gif"));
+    EXPECT_EQ(system.FetchBytes(site.SecureUrl("/strips/strip-1.gif")),
+              ReadSourceFile("tests/support/strips/strip-1.gif"));
     const std::string url = site.WeakCipherUrl("/strips/strip-1.gif");
     EXPECT_EQ(ErrorOf([&] { system.FetchBytes(url); }),
-              "The secure channel failed (the server offers no protocol or cipher this system accepts) < " + url + " >");
+              "The secure channel failed (the server offers no protocol or cipher this system accepts) < " + url +
+                  " >");
 }
 
 TEST_F(HttpFetch, UrlsWithSpacesAndOtherBytesAreFetched) {
@@ -335,7 +338,8 @@ TEST(UrlResolver, CombinesRelativeUrlsAsTheSystemDoes) {
     // A colon later in the path is part of the path, not a scheme.
     EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/a:b.gif"), "http://comic.test/strips/a:b.gif");
     // The page's bytes are kept: a windows-1252 "é" stays the one byte E9, escaped.
-    EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/caf\xE9 1.gif"), "http://comic.test/strips/caf%E9%201.gif");
+    EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/caf\xE9 1.gif"),
+              "http://comic.test/strips/caf%E9%201.gif");
 }
 
 }  // namespace
