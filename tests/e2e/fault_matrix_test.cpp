@@ -76,6 +76,9 @@ std::string ImageResetLine(const std::string& strip) {
 std::string Relative(const std::string& strip) { return "strips/" + strip; }
 std::string ResolvedRelative(const std::string& strip) { return "http://www.example.com/strips/" + strip; }
 std::string FileUrl(const std::string&) { return kFileStripUrl; }
+std::string RelativeWithColon(const std::string& strip) { return "strips/a:b-" + strip; }
+std::string ResolvedWithColon(const std::string& strip) { return "http://www.example.com/strips/a:b-" + strip; }
+std::string WithSpace(const std::string& strip) { return std::string(kStripPageHost) + "strips/today " + strip; }
 template <const char* kHost>
 std::string Https(const std::string& strip) {
     return std::string("https://") + kHost + "/strips/" + strip;
@@ -250,6 +253,9 @@ const Fault kFaults[] = {
      nullptr, false, nullptr, &FileUrl},
     {"RelativeStripUrlWorks", "relative-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &Relative,
      &ResolvedRelative},
+    {"RelativeStripUrlWithALaterColon", "colon-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr,
+     &RelativeWithColon, &ResolvedWithColon},
+    {"StripUrlWithASpace", "space-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &WithSpace},
     {"PageOverHttps", "redirect-https", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
     {"StripOverHttps", "https-strip", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
     {"StripRedirectedToHttps", "ok", "redirect-https", Stage::Works, "", nullptr, nullptr, false, "secure"},
