@@ -204,6 +204,7 @@ public:
     DromixProcess& Process() { return process_; }
     HWND Main() const { return main_; }
     std::string Log() const { return Narrow(TextOf(logBox_)); }
+    std::wstring WideLog() const { return TextOf(logBox_); }
 
     // One probe of the window: true when it answered within a second.
     bool Answers() const {

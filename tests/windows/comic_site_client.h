@@ -31,11 +31,19 @@ public:
         const char* portFile = std::getenv("DROMIX_COMIC_SITE_PORT_FILE");
         if (portFile == nullptr) return;
         std::ifstream in(WinePath(portFile));
-        in >> port_;
+        in >> port_ >> securePort_ >> weakCipherPort_;
     }
     bool Running() const { return port_ > 0; }
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    // The site's direct https ports: a certificate from the test authority for localhost, and a
+    // server that offers only ciphers without encryption. 0 when the site speaks no https.
+    std::string SecureUrl(const std::string& path) const {
+        return "https://localhost:" + std::to_string(securePort_) + path;
+    }
+    std::string WeakCipherUrl(const std::string& path) const {
+        return "https://localhost:" + std::to_string(weakCipherPort_) + path;
     }
     // Steers the site: Control("fault?page=404"), Control("reset").
     std::string Control(const std::string& command) {
@@ -44,6 +52,8 @@ public:
 
 private:
     int port_ = 0;
+    int securePort_ = 0;
+    int weakCipherPort_ = 0;
     Win32SystemOperations control_;
 };
 

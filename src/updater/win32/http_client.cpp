@@ -9,6 +9,7 @@
 
 #include "errors.h"
 #include "system_error.h"
+#include "url_bytes.h"
 #include "url_resolver.h"
 #include "wide_text.h"
 
@@ -36,7 +37,8 @@ struct UrlParts {
 };
 
 UrlParts CrackUrl(const std::string& url) {
-    const std::wstring wide = Utf8ToWide(url);
+    // The page's bytes as they are, whatever its encoding: escaped, not converted.
+    const std::wstring wide = Utf8ToWide(EscapeUrlBytes(url));
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = 1;
@@ -172,7 +174,14 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
         SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
         SetTimeout(request, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receiveMs);
 
-        if (!HttpSendRequestW(request, kCloseHeader, static_cast<DWORD>(-1), nullptr, 0)) ThrowLastError();
+        if (!HttpSendRequestW(request, kCloseHeader, static_cast<DWORD>(-1), nullptr, 0)) {
+            const DWORD error = GetLastError();
+            // A secure connection refused: the sentence names the problem, the URL names the server.
+            if (CertificateErrorText(error) || error == ERROR_INTERNET_SECURITY_CHANNEL_ERROR) {
+                throw UpdateError(SystemMessage(error) + " < " + url + " >");
+            }
+            ThrowSystemError(error);
+        }
 
         bool found = false;
         const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, found);

@@ -5,13 +5,15 @@
 
 #include "errors.h"
 #include "system_error.h"
+#include "url_bytes.h"
 #include "wide_text.h"
 
 namespace dromix {
 
 std::string CombineUrl(const std::string& base, const std::string& relative) {
-    const std::wstring wideBase = Utf8ToWide(base);
-    const std::wstring wideRelative = Utf8ToWide(relative);
+    // The page's bytes as they are, whatever its encoding: escaped, not converted.
+    const std::wstring wideBase = Utf8ToWide(EscapeUrlBytes(base));
+    const std::wstring wideRelative = Utf8ToWide(EscapeUrlBytes(relative));
     std::wstring combined(256, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD length = static_cast<DWORD>(combined.size());
