@@ -5,7 +5,6 @@
 #include <exception>
 #include <new>
 
-#include "app_path.h"
 #include "errors.h"
 #include "strip_locator.h"
 
@@ -46,6 +45,12 @@ void ReportError(LogSink& log, const char* description, const char* detail = nul
         log.AddLog(line);
     } catch (...) {
     }
+}
+
+// "C:\Apps" and "C:\Apps\" both give "C:\Apps\", and a drive root "C:\" keeps its single one.
+std::string WithTrailingBackslash(std::string directory) {
+    if (directory.empty() || directory.back() != '\\') directory += '\\';
+    return directory;
 }
 
 }  // namespace
