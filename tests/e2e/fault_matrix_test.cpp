@@ -135,7 +135,7 @@ protected:
         proxy_ = std::make_unique<ProxySetting>();
         proxy_->Through(site_->Port());
         program_ = std::make_unique<Program>();
-        if (program_->WaitForFirstCycle().Last() == "Done!") stored_ = ComicSite::StripUrl(kStrips[0]);
+        if (program_->WaitForFirstCycle().Last() == "Done!") stored_ = StripUrl(kStrips[0]);
     }
     static void TearDownTestSuite() {
         program_.reset();
@@ -169,7 +169,7 @@ protected:
 TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     const Fault& fault = GetParam();
     const std::string strip = FreshStrip(fault.stripType);
-    const std::string stripUrl = ComicSite::StripUrl(strip);
+    const std::string stripUrl = StripUrl(strip);
     site_->Strip(strip);
     site_->Control(std::string("fault?page=") + fault.page + "&image=" + fault.image +
                    (fault.drip ? std::string("&drip=") + fault.drip : std::string()) +
@@ -360,7 +360,7 @@ TEST_F(FreshRun, RefusedBitmapPathFallsBackToThePerUserFolder) {
     Responsiveness probes;
     const Cycle cycle = FirstCycle(probes);
     RemoveDirectoryW(kBitmapPath);
-    const std::string stripUrl = ComicSite::StripUrl("strip-2.jpg");
+    const std::string stripUrl = StripUrl("strip-2.jpg");
     EXPECT_EQ(cycle.messages, (std::vector<std::string>{kOpening, kLocating, "Downloading < " + stripUrl + " >",
                                                         kConverting, "Setting as wallpaper...", "Done!"}))
         << program_->Log();
