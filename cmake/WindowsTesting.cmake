@@ -20,6 +20,25 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine
   ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
 
+# The sample site's https certificates, made afresh for each run, and its test authority trusted
+# inside the run's Wine prefix only (added to the prefix's machine Root store before the tests that need
+# it, removed after them whatever their result). Nothing outside the build tree's prefix trusts it.
+set(DROMIX_TLS_DIR ${CMAKE_BINARY_DIR}/tls)
+add_test(NAME tls.certificates COMMAND ${CMAKE_SOURCE_DIR}/tests/support/make-test-certificates ${DROMIX_TLS_DIR})
+set_tests_properties(tls.certificates PROPERTIES FIXTURES_SETUP tls_files TIMEOUT 60)
+add_executable(test_authority ${CMAKE_SOURCE_DIR}/tests/support/test_authority.cpp)
+target_link_libraries(test_authority PRIVATE crypt32)
+if(MINGW)
+  target_link_options(test_authority PRIVATE -municode)
+endif()
+string(REPLACE "/" "\\" dromix_tls_authority "Z:${DROMIX_TLS_DIR}/authority.cer")
+add_test(NAME tls.trust COMMAND test_authority --trust ${dromix_tls_authority})
+add_test(NAME tls.distrust COMMAND test_authority --distrust)
+set_tests_properties(tls.trust PROPERTIES FIXTURES_SETUP tls_trust FIXTURES_REQUIRED "wine;tls_files" TIMEOUT 60
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+set_tests_properties(tls.distrust PROPERTIES FIXTURES_CLEANUP tls_trust FIXTURES_REQUIRED wine TIMEOUT 60
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+
 # dromix_windows_test(name SOURCES ... LIBS ...): a GoogleTest executable run under Wine.
 function(dromix_windows_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -34,24 +53,33 @@ function(dromix_windows_test name)
     ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR};DROMIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
-# dromix_comic_site_fixture(name [LIFETIME s]): the CTest fixture `name`, the sample comic site
+# dromix_comic_site_fixture(name [LIFETIME s] [TLS]): the CTest fixture `name`, the sample comic site
 # (tests/support/comic_site.py) started detached before the tests that require it and stopped after
 # them. Its port is written to ${CMAKE_BINARY_DIR}/comic-site/<name>.port; the path is left in the
-# variable <name>_PORT_FILE.
+# variable <name>_PORT_FILE. With TLS it also speaks https with the run's test certificates, and the
+# tests that use it run with the test authority trusted.
 find_program(DROMIX_PYTHON NAMES python3 REQUIRED)
 set(DROMIX_COMIC_SITE ${CMAKE_SOURCE_DIR}/tests/support/comic_site.py)
 function(dromix_comic_site_fixture name)
-  cmake_parse_arguments(ARG "" "LIFETIME" "" ${ARGN})
+  cmake_parse_arguments(ARG "TLS" "LIFETIME" "" ${ARGN})
   if(NOT ARG_LIFETIME)
     set(ARG_LIFETIME 1800)
   endif()
   set(port_file ${CMAKE_BINARY_DIR}/comic-site/${name}.port)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/comic-site)
+  set(tls_options)
+  if(ARG_TLS)
+    set(tls_options --tls-dir ${DROMIX_TLS_DIR})
+  endif()
   add_test(NAME ${name}.start COMMAND ${DROMIX_PYTHON} ${DROMIX_COMIC_SITE} --background
-           --port-file ${port_file} --lifetime ${ARG_LIFETIME})
+           --port-file ${port_file} --lifetime ${ARG_LIFETIME} ${tls_options})
   add_test(NAME ${name}.stop COMMAND ${DROMIX_PYTHON} ${DROMIX_COMIC_SITE} --stop --port-file ${port_file})
   set_tests_properties(${name}.start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 30)
   set_tests_properties(${name}.stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 30)
+  if(ARG_TLS)
+    set_tests_properties(${name}.start PROPERTIES FIXTURES_REQUIRED tls_files)
+    set_property(GLOBAL PROPERTY dromix_tls_site_${name} ON)
+  endif()
   set(${name}_PORT_FILE ${port_file} PARENT_SCOPE)
 endfunction()
 
@@ -59,6 +87,10 @@ endfunction()
 # environment variable DROMIX_COMIC_SITE_PORT_FILE.
 function(dromix_use_comic_site test fixture)
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED ${fixture})
+  get_property(tls GLOBAL PROPERTY dromix_tls_site_${fixture})
+  if(tls)
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED tls_trust)
+  endif()
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
                "DROMIX_COMIC_SITE_PORT_FILE=${CMAKE_BINARY_DIR}/comic-site/${fixture}.port")
 endfunction()

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "about_layout.h"
 #include "constants.h"
 #include "dpi.h"
 #include "fatal_error.h"
@@ -23,20 +24,6 @@ constexpr wchar_t kVersionText[] = L"Version " DROMIX_WIDEN(DROMIX_VERSION_TEXT)
 constexpr wchar_t kProductName[] = DROMIX_WIDEN(DROMIX_PRODUCT_NAME);
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
-constexpr TwipsBox kTitleBox{240, 240, 4695, 375};
-constexpr TwipsBox kVersionBox{240, 720, 4695, 255};
-constexpr TwipsBox kImageBox{240, 1200, 1020, 1020};
-constexpr TwipsBox kFrameBox{1440, 1080, 3495, 1215};
-constexpr TwipsBox kCreditInFrame{120, 240, 3255, 255};
-constexpr TwipsBox kUrlInFrame{1050, 720, 1410, 240};
-constexpr TwipsBox kOkBox{240, 2400, 4695, 375};
-// The link may grow past its box to show the whole URL, centred and inside the frame's margins.
-constexpr int kFrameMarginTwips = 120;
-
-constexpr TwipsBox InFrame(const TwipsBox& box) {
-    return {kFrameBox.left + box.left, kFrameBox.top + box.top, box.width, box.height};
-}
-
 UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, unsigned dpi, int weight, bool italic,
                     bool underline) {
     return UniqueFont(CreateFontW(FontHeight(tenthsOfPoint, dpi), 0, 0, 0, weight, italic, underline,
@@ -46,7 +33,7 @@ UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, unsigned dpi, int we
 
 class AboutWindow {
 public:
-    explicit AboutWindow(HINSTANCE instance) : instance_(instance) {}
+    AboutWindow(HINSTANCE instance, const AboutTexts& texts) : instance_(instance), texts_(texts) {}
 
     void ShowModal(HWND owner) {
         const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUT), owner,
@@ -107,13 +94,14 @@ private:
     // When the window is created: the controls, laid out at the window's DPI, and the window centred over its owner.
     void Load() {
         SetWindowTextW(dialog_, L"");
-        title_ = AddControl(L"STATIC", kProductName, SS_CENTER, IDC_ABOUT_TITLE);
-        version_ = AddControl(L"STATIC", kVersionText, SS_CENTER, IDC_ABOUT_VERSION);
+        // The labels show their texts as they are: an "&" in a credit or URL is no access key.
+        title_ = AddControl(L"STATIC", kProductName, SS_CENTER | SS_NOPREFIX, IDC_ABOUT_TITLE);
+        version_ = AddControl(L"STATIC", kVersionText, SS_CENTER | SS_NOPREFIX, IDC_ABOUT_VERSION);
         image_ = AddControl(L"STATIC", nullptr, SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, IDC_ABOUT_IMAGE);
         frame_ = AddControl(L"BUTTON", L"", BS_GROUPBOX, IDC_ABOUT_FRAME);
-        credit_ = AddControl(L"STATIC", kAuthorCredit, SS_CENTER, IDC_ABOUT_CREDIT);
-        const std::wstring url(kAuthorUrl, kAuthorUrl + std::char_traits<char>::length(kAuthorUrl));
-        url_ = AddControl(L"STATIC", url.c_str(), SS_CENTER | SS_NOTIFY, IDC_ABOUT_URL);
+        credit_ = AddControl(L"STATIC", texts_.credit.c_str(), SS_CENTER | SS_NOPREFIX, IDC_ABOUT_CREDIT);
+        const std::wstring url(texts_.url.begin(), texts_.url.end());
+        url_ = AddControl(L"STATIC", url.c_str(), SS_CENTER | SS_NOPREFIX | SS_NOTIFY, IDC_ABOUT_URL);
         ok_ = AddControl(L"BUTTON", L"Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
         linkCursor_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_LINK));
         Layout(WindowDpi(dialog_));
@@ -134,8 +122,6 @@ private:
     }
 
     void Layout(unsigned dpi) {
-        SetClientSize(dialog_, TwipsToPixels(kAboutClientWidthTwips, dpi),
-                      TwipsToPixels(kAboutClientHeightTwips, dpi), dpi);
         // New fonts go in before the old ones are released, so no control ever holds a deleted font.
         UniqueFont title = MakeFont(L"MS Sans Serif", 120, dpi, FW_BOLD, false, false);
         UniqueFont text = MakeFont(L"MS Shell Dlg", 80, dpi, FW_NORMAL, false, false);
@@ -151,19 +137,20 @@ private:
         creditFont_ = std::move(credit);
         urlFont_ = std::move(url);
 
-        Place(title_, BoxToPixels(kTitleBox, dpi));
-        Place(version_, BoxToPixels(kVersionBox, dpi));
-        Place(frame_, BoxToPixels(kFrameBox, dpi));
-        Place(credit_, BoxToPixels(InFrame(kCreditInFrame), dpi));
-        Place(url_, LinkBox(dpi));
-        Place(ok_, BoxToPixels(kOkBox, dpi));
-
-        const RECT imageBox = BoxToPixels(kImageBox, dpi);
-        Place(image_, imageBox);
+        const AboutLayout layout = LayOutAbout(dpi, {TextSize(title_), TextSize(version_), TextSize(credit_),
+                                                     TextSize(url_)});
+        SetClientSize(dialog_, layout.client.cx, layout.client.cy, dpi);
+        Place(title_, layout.title);
+        Place(version_, layout.version);
+        Place(frame_, layout.frame);
+        Place(credit_, layout.credit);
+        Place(url_, layout.url);
+        Place(ok_, layout.ok);
+        Place(image_, layout.image);
         // The icon drawn at the box's size, from its largest image.
         UniqueIcon icon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                      imageBox.right - imageBox.left,
-                                                      imageBox.bottom - imageBox.top, LR_DEFAULTCOLOR)));
+                                                      layout.image.right - layout.image.left,
+                                                      layout.image.bottom - layout.image.top, LR_DEFAULTCOLOR)));
         SendMessageW(image_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
         imageIcon_ = std::move(icon);
         InvalidateRect(dialog_, nullptr, TRUE);
@@ -173,27 +160,25 @@ private:
         if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
 
-    // The link's box, widened about its centre when the URL needs more room.
-    RECT LinkBox(unsigned dpi) const {
-        RECT box = BoxToPixels(InFrame(kUrlInFrame), dpi);
-        const HDC dc = GetDC(url_);
-        if (!dc) return box;
-        const HGDIOBJ old = SelectObject(dc, urlFont_.get());
-        wchar_t text[256] = {};
-        const int length = GetWindowTextW(url_, text, 256);
+    // The room the label's text takes on one line, drawn in the label's own font on its own device
+    // context: its advance plus whatever the first and last glyphs reach beyond it (italics lean out).
+    static SIZE TextSize(HWND label) {
+        const int length = GetWindowTextLengthW(label);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), length + 1)));
         SIZE extent{};
-        GetTextExtentPoint32W(dc, text, length, &extent);
-        SelectObject(dc, old);
-        ReleaseDC(url_, dc);
-        const RECT frame = BoxToPixels(kFrameBox, dpi);
-        const int margin = TwipsToPixels(kFrameMarginTwips, dpi);
-        const long needed = std::min<long>(extent.cx + 4, frame.right - frame.left - 2 * margin);
-        const long grow = needed - (box.right - box.left);
-        if (grow > 0) {
-            box.left -= grow / 2;
-            box.right += grow - grow / 2;
+        const HDC dc = GetDC(label);
+        if (!dc) return extent;
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        ABC first{}, last{};
+        if (!text.empty() && GetCharABCWidthsW(dc, text.front(), text.front(), &first) &&
+            GetCharABCWidthsW(dc, text.back(), text.back(), &last)) {
+            extent.cx += std::max(0, -first.abcA) + std::max(0, -last.abcC);
         }
-        return box;
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        return extent;
     }
 
     void Centre() {
@@ -209,11 +194,12 @@ private:
             EndDialog(dialog_, id);
         } else if (id == IDC_ABOUT_URL && code == STN_CLICKED) {
             // The default browser opens the author's site; the window stays open.
-            ShellExecuteA(nullptr, nullptr, kAuthorUrl, nullptr, "C:\\", SW_SHOWNORMAL);
+            ShellExecuteA(nullptr, nullptr, texts_.url.c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
         }
     }
 
     HINSTANCE instance_;
+    const AboutTexts& texts_;
     HWND dialog_ = nullptr;
     HWND title_ = nullptr, version_ = nullptr, image_ = nullptr, frame_ = nullptr;
     HWND credit_ = nullptr, url_ = nullptr, ok_ = nullptr;
@@ -230,9 +216,13 @@ POINT CentreOver(const RECT& owner, SIZE size) {
     return {owner.left + (ownerWidth - size.cx) / 2, owner.top + (ownerHeight - size.cy) / 2};
 }
 
-void ShowAboutWindow(HINSTANCE instance, HWND owner) {
-    AboutWindow about(instance);
+AboutTexts BuiltInAboutTexts() { return {kAuthorCredit, kAuthorUrl}; }
+
+void ShowAboutWindow(HINSTANCE instance, HWND owner, const AboutTexts& texts) {
+    AboutWindow about(instance, texts);
     about.ShowModal(owner);
 }
+
+void ShowAboutWindow(HINSTANCE instance, HWND owner) { ShowAboutWindow(instance, owner, BuiltInAboutTexts()); }
 
 }  // namespace dromix

@@ -2,15 +2,24 @@
 // The modal About window with the product name, version, credit and the author's link.
 #include <windows.h>
 
+#include <string>
+
 namespace dromix {
 
-// The layout in twips, as left, top, width, height (the frame's labels relative to the frame).
-inline constexpr int kAboutClientWidthTwips = 5190;
-inline constexpr int kAboutClientHeightTwips = 3015;
+// The credit line and the author's web site the window shows; the URL is also what the link opens.
+struct AboutTexts {
+    std::wstring credit;
+    std::string url;
+};
+
+// The texts this build was configured with.
+AboutTexts BuiltInAboutTexts();
 
 // Opens the window centred over `owner` and returns once it is closed. The owner takes no input
 // meanwhile; its timer keeps running.
 void ShowAboutWindow(HINSTANCE instance, HWND owner);
+// The same with other texts; the program itself always shows the built-in ones.
+void ShowAboutWindow(HINSTANCE instance, HWND owner, const AboutTexts& texts);
 
 // Where a window of `size` goes to be centred over `owner` (outer rectangles; no clamping to the
 // screen, so it may lie partly off it).

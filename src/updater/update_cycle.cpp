@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <new>
 
-#include "app_path.h"
 #include "errors.h"
 #include "strip_locator.h"
 
@@ -34,6 +34,25 @@ bool HasControlCharacters(std::string_view text) {
     });
 }
 
+constexpr char kUnexpectedError[] = "An unexpected error ended the update";
+
+// The cycle's one "Error: " line. Building it may itself fail (no memory): then nothing more can be said.
+void ReportError(LogSink& log, const char* description, const char* detail = nullptr) noexcept {
+    try {
+        std::string line = "Error: ";
+        line += description;
+        if (detail != nullptr && *detail != '\0') line.append(" (").append(detail).append(")");
+        log.AddLog(line);
+    } catch (...) {
+    }
+}
+
+// "C:\Apps" and "C:\Apps\" both give "C:\Apps\", and a drive root "C:\" keeps its single one.
+std::string WithTrailingBackslash(std::string directory) {
+    if (directory.empty() || directory.back() != '\\') directory += '\\';
+    return directory;
+}
+
 }  // namespace
 
 std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.ApplicationPath()); }
@@ -49,16 +68,15 @@ void UpdateCycle::GetUpdate() {
 void UpdateCycle::RunReportingErrors() noexcept {
     try {
         Run();
+    } catch (const UpdateError& e) {
+        ReportError(log_, e.what());
+    } catch (const std::bad_alloc&) {
+        ReportError(log_, "There was not enough memory to finish the update");
     } catch (const std::exception& e) {
-        try {
-            log_.AddLog(std::string("Error: ") + e.what());
-        } catch (...) {  // nothing more can be reported when the log itself fails
-        }
+        // Not one of the cycle's own descriptions: a fixed sentence, the detail for whoever reads on.
+        ReportError(log_, kUnexpectedError, e.what());
     } catch (...) {
-        try {
-            log_.AddLog("Error: Unknown error");
-        } catch (...) {
-        }
+        ReportError(log_, kUnexpectedError);
     }
 }
 

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "comic_site_client.h"
 #include "program_driver.h"
 #include "proxy_setting.h"
 #include "resource.h"
@@ -26,6 +27,8 @@ namespace dromix::e2e {
 
 using namespace std::chrono_literals;
 using dromix::testing::ClosedPort;
+using dromix::testing::ComicSite;
+using dromix::testing::SourcePath;
 using dromix::testing::ProxySetting;
 using dromix::testing::DromixProcess;
 using dromix::testing::TextOf;
@@ -43,17 +46,7 @@ inline std::string Narrow(const std::wstring& text) {
     return out;
 }
 
-// A Unix path from the test environment as Wine sees it: /a/b → Z:\a\b.
-inline std::string WinePath(std::string unixPath) {
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath;
-}
-
-inline std::string StripFile(const std::string& name) {
-    const char* root = std::getenv("DROMIX_SOURCE_DIR");
-    if (!root) throw std::runtime_error("DROMIX_SOURCE_DIR is not set");
-    return WinePath(std::string(root) + "/tests/support/strips/" + name);
-}
+inline std::string StripFile(const std::string& name) { return SourcePath("tests/support/strips/" + name); }
 
 inline std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -76,57 +69,8 @@ inline void SetWallpaperSetting(const std::wstring& value) {
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The sample comic site's control API, reached directly (never through the proxy setting, which a
-// test may point at a dead port).
-
-class ComicSite {
-public:
-    ComicSite() {
-        const char* portFile = std::getenv("DROMIX_COMIC_SITE_PORT_FILE");
-        if (!portFile) throw std::runtime_error("DROMIX_COMIC_SITE_PORT_FILE is not set");
-        std::ifstream in(WinePath(portFile));
-        in >> port_;
-        if (port_ <= 0) throw std::runtime_error("the comic site's port file cannot be read");
-        session_ = InternetOpenW(L"DromixE2E", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    }
-    ~ComicSite() {
-        if (session_) InternetCloseHandle(session_);
-    }
-    ComicSite(const ComicSite&) = delete;
-    ComicSite& operator=(const ComicSite&) = delete;
-
-    int Port() const { return port_; }
-
-    // Control("strip?name=strip-2.jpg"), Control("fault?page=404&image=ok"), Control("reset").
-    std::string Control(const std::string& command) {
-        const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(port_) + L"/_control/" + Widen(command);
-        HINTERNET request = InternetOpenUrlW(session_, url.c_str(), nullptr, 0,
-                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-        if (!request) throw std::runtime_error("the comic site does not answer " + command);
-        DWORD status = 0, size = sizeof status, index = 0;
-        HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index);
-        std::string body;
-        char chunk[4096];
-        DWORD read = 0;
-        while (InternetReadFile(request, chunk, sizeof chunk, &read) && read > 0) body.append(chunk, read);
-        InternetCloseHandle(request);
-        if (status != 200) throw std::runtime_error("the comic site refused " + command + ": " + body);
-        return body;
-    }
-    void Strip(const std::string& name) { Control("strip?name=" + name); }
-    void Fault(const std::string& page, const std::string& image) {
-        Control("fault?page=" + page + "&image=" + image);
-    }
-    void NoFaults() { Fault("ok", "ok"); }
-
-    // The strip URL the front page names (the site answers as the host the request named).
-    static std::string StripUrl(const std::string& name) { return std::string(kStripPageHost) + "strips/" + name; }
-
-private:
-    int port_ = 0;
-    HINTERNET session_ = nullptr;
-};
+// The strip URL the sample site's front page names (it answers as the host the request named).
+inline std::string StripUrl(const std::string& name) { return std::string(kStripPageHost) + "strips/" + name; }
 
 // ---------------------------------------------------------------------------------------------
 // The log box's text, split into lines and their stamps.
@@ -204,6 +148,7 @@ public:
     DromixProcess& Process() { return process_; }
     HWND Main() const { return main_; }
     std::string Log() const { return Narrow(TextOf(logBox_)); }
+    std::wstring WideLog() const { return TextOf(logBox_); }
 
     // One probe of the window: true when it answered within a second.
     bool Answers() const {

@@ -1,8 +1,10 @@
 // The real Dromix.exe against every fault the sample site can stage, one case each. Every case
-// checks the exact "Error: " line (as Wine describes it), that C:\dromix.bmp is byte for byte what it
-// was, that the window answered all the while, and the rule of the last strip URL through the next
-// cycle: a failure before the located URL is stored leaves the next good cycle downloading; one
-// after it makes the next cycle with the same strip say "Image hasn't changed!".
+// checks the exact "Error: " line (as Wine describes it; never a bare "System error N"), that
+// C:\dromix.bmp is byte for byte what it was, that the window answered all the while, and the rule of
+// the last strip URL through the next cycle: a failure before the located URL is stored leaves the
+// next good cycle downloading; one after it makes the next cycle with the same strip say "Image
+// hasn't changed!". The https cases reach the site through the proxy's CONNECT, with certificates
+// from the run's test authority, which only the tests' Wine prefix trusts.
 //
 // The program runs with the transfer time-outs shortened by its test hook (2 s to connect and
 // receive, 10 s for a whole transfer), so a hanging or dripping server costs seconds, not minutes.
@@ -13,9 +15,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -49,19 +53,68 @@ struct Fault {
     Stage stage;
     std::string last;  // the cycle's last message
     const char* drip = nullptr;
-    // For lines that name the strip's own size: the line, given the strip's file size.
-    std::string (*lastFor)(std::uintmax_t stripSize) = nullptr;
+    // For lines that name the strip (its size, its URL): the line, given the strip's name.
+    std::string (*lastFor)(const std::string& strip) = nullptr;
     // A reset races the reading of what arrived before it: Wine then reports the reset itself.
     bool resetRace = false;
+    const char* tls = nullptr;  // the https host the page or strip is sent to (see the site)
+    // The strip URL the page names, when it is not the site's usual http one.
+    std::string (*located)(const std::string& strip) = nullptr;
+    // The URL the download fetches, when it differs from the located one.
+    std::string (*fetched)(const std::string& strip) = nullptr;
+    // The kind of strip the case needs (".jpg"), when its line depends on the decoder.
+    const char* stripType = nullptr;
 };
 
 const std::vector<std::string> kResetLines = {"Error: Connection reset by peer.",
                                               "Error: The connection with the server has been terminated."};
 
 // The site's reset mode declares 1000 bytes more than the strip and sends half of it.
-std::string ImageResetLine(std::uintmax_t size) {
+std::string ImageResetLine(const std::string& strip) {
+    const std::uintmax_t size = std::filesystem::file_size(StripFile(strip));
     return "Error: The connection closed after " + std::to_string(size / 2) + " of " + std::to_string(size + 1000) +
            " bytes of the image";
+}
+
+std::string Relative(const std::string& strip) { return "strips/" + strip; }
+std::string ResolvedRelative(const std::string& strip) { return "http://www.example.com/strips/" + strip; }
+std::string FileUrl(const std::string&) { return kFileStripUrl; }
+std::string RelativeWithColon(const std::string& strip) { return "strips/a:b-" + strip; }
+std::string ResolvedWithColon(const std::string& strip) { return "http://www.example.com/strips/a:b-" + strip; }
+std::string WithSpace(const std::string& strip) { return std::string(kStripPageHost) + "strips/today " + strip; }
+template <const char* kHost>
+std::string Https(const std::string& strip) {
+    return std::string("https://") + kHost + "/strips/" + strip;
+}
+constexpr char kSecure[] = "secure.example.com";
+constexpr char kSelfSigned[] = "self-signed.example.com";
+constexpr char kUnknownAuthority[] = "unknown-authority.example.com";
+constexpr char kWrongHost[] = "wrong-host.example.com";
+constexpr char kExpired[] = "expired.example.com";
+
+// Each certificate fault's line: the sentence, then the URL whose server presented it.
+constexpr char kNotTrusted[] = "Error: The server's certificate is not trusted (self-signed or unknown authority)";
+constexpr char kNotVerified[] = "Error: The server's certificate could not be verified (unknown authority, or its "
+                                "revocation status cannot be checked)";
+constexpr char kOtherHost[] = "Error: The server's certificate is for another host name";
+constexpr char kExpiredLine[] = "Error: The server's certificate has expired or is not yet valid";
+template <const char* kLine, const char* kHost>
+std::string CertificateLine(const std::string& strip) {
+    return std::string(kLine) + " < " + Https<kHost>(strip) + " >";
+}
+
+// The windows-1252 page names the strip with "é" as the single byte E9.
+std::string Windows1252Url(const std::string& strip) {
+    return std::string(kStripPageHost) + "strips/caf\xE9-" + strip;
+}
+
+// A line as the log box shows it, read back as Program::Log() reads it: every character beyond ASCII
+// as "?". (Right only for single-byte characters; the windows-1252 case checks the wide text itself.)
+std::string AsShown(std::string line) {
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+    }
+    return line;
 }
 
 void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
@@ -82,7 +135,7 @@ protected:
         proxy_ = std::make_unique<ProxySetting>();
         proxy_->Through(site_->Port());
         program_ = std::make_unique<Program>();
-        if (program_->WaitForFirstCycle().Last() == "Done!") stored_ = ComicSite::StripUrl(kStrips[0]);
+        if (program_->WaitForFirstCycle().Last() == "Done!") stored_ = StripUrl(kStrips[0]);
     }
     static void TearDownTestSuite() {
         program_.reset();
@@ -95,11 +148,14 @@ protected:
         if (!program_ || program_->Process().Ended(0)) GTEST_SKIP() << "the program is no longer running";
     }
 
-    // A strip whose URL differs from the stored one.
-    static std::string FreshStrip() {
+    // A strip (of the given type, if any) whose URL differs from the stored one.
+    static std::string FreshStrip(const char* type) {
         for (;;) {
             const std::string& strip = kStrips[next_++ % kStrips.size()];
-            if (ComicSite::StripUrl(strip) != stored_ && "strips/" + strip != stored_) return strip;
+            if (stored_.find("/" + strip) == std::string::npos &&
+                (!type || strip.compare(strip.size() - std::strlen(type), std::string::npos, type) == 0)) {
+                return strip;
+            }
         }
     }
 
@@ -112,11 +168,12 @@ protected:
 
 TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     const Fault& fault = GetParam();
-    const std::string strip = FreshStrip();
-    const std::string stripUrl = ComicSite::StripUrl(strip);
+    const std::string strip = FreshStrip(fault.stripType);
+    const std::string stripUrl = StripUrl(strip);
     site_->Strip(strip);
     site_->Control(std::string("fault?page=") + fault.page + "&image=" + fault.image +
-                   (fault.drip ? std::string("&drip=") + fault.drip : std::string()));
+                   (fault.drip ? std::string("&drip=") + fault.drip : std::string()) +
+                   "&tls=" + (fault.tls ? fault.tls : "secure"));
     const FileState before = FileState::Of(kBitmapPath);
     ASSERT_TRUE(before.exists);
 
@@ -124,7 +181,8 @@ TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     const Cycle cycle = program_->UpdateImage(&probes, std::chrono::seconds(30));
     ASSERT_TRUE(cycle.Complete()) << program_->Log();
 
-    const std::string fetched = fault.stage == Stage::Works ? "http://www.example.com/strips/" + strip : stripUrl;
+    const std::string located = fault.located ? fault.located(strip) : stripUrl;
+    const std::string fetched = fault.fetched ? fault.fetched(strip) : located;
     std::vector<std::string> expected = {kOpening};
     if (fault.stage != Stage::PageFetch) expected.push_back(kLocating);
     if (fault.stage >= Stage::Download) expected.push_back("Downloading < " + fetched + " >");
@@ -132,14 +190,29 @@ TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     if (fault.stage == Stage::Works) {
         expected.insert(expected.end(), {"Setting as wallpaper...", "Done!"});
     } else {
-        expected.push_back(fault.lastFor ? fault.lastFor(std::filesystem::file_size(StripFile(strip))) : fault.last);
+        expected.push_back(fault.lastFor ? fault.lastFor(strip) : fault.last);
     }
+    for (std::string& line : expected) line = AsShown(line);
     std::vector<std::string> got = cycle.messages;
     if (fault.resetRace && !got.empty() &&
         std::find(kResetLines.begin(), kResetLines.end(), got.back()) != kResetLines.end()) {
         got.back() = expected.back();
     }
     EXPECT_EQ(got, expected) << program_->Log();
+    for (const std::string& message : cycle.messages) {
+        EXPECT_FALSE(std::regex_search(message, std::regex("System error [0-9]+"))) << message;
+    }
+    // Nothing the page or a server sent turns into a replacement character.
+    EXPECT_EQ(program_->WideLog().find(L'\uFFFD'), std::wstring::npos);
+    if (fault.located == &Windows1252Url) {
+        EXPECT_NE(program_->WideLog().find(L"Downloading < http://www.example.com:80/strips/caf\u00E9-" +
+                                           Widen(strip) + L" >"),
+                  std::wstring::npos);
+        // The request carries the page's byte itself, escaped.
+        EXPECT_NE(site_->Control("requests").find("\"target\": \"http://www.example.com:80/strips/caf%E9-" + strip +
+                                                  "\""),
+                  std::string::npos);
+    }
     EXPECT_EQ(probes.failed, 0) << "the window stopped answering during the cycle";
     EXPECT_GE(probes.answered, 1);
 
@@ -159,9 +232,7 @@ TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     if (urlStored) {
         EXPECT_EQ(next.messages, (std::vector<std::string>{kOpening, kLocating, "Image hasn't changed!"}));
         EXPECT_TRUE(FileState::Of(kBitmapPath) == afterFault);
-        stored_ = fault.stage == Stage::Works     ? "strips/" + strip
-                  : fault.stage == Stage::Refused ? std::string(kFileStripUrl)
-                                                  : stripUrl;
+        stored_ = located;
     } else {
         EXPECT_EQ(next.Last(), "Done!") << program_->Log();
         stored_ = stripUrl;
@@ -184,8 +255,28 @@ const Fault kFaults[] = {
     {"PageWithLowerCaseMarkers", "lowercase-markers", "ok", Stage::Locate, "Unable to locate image"},
     {"ClosingMarkerBeyond32767", "far-marker", "ok", Stage::Locate, "Error: Overflow"},
     {"FileStripUrl", "file-url", "ok", Stage::Refused,
-     std::string("Error: Only http and https strip URLs are fetched, not < ") + kFileStripUrl + " >"},
-    {"RelativeStripUrlWorks", "relative-url", "ok", Stage::Works, ""},
+     std::string("Error: Only http and https strip URLs are fetched, not < ") + kFileStripUrl + " >", nullptr,
+     nullptr, false, nullptr, &FileUrl},
+    {"RelativeStripUrlWorks", "relative-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &Relative,
+     &ResolvedRelative},
+    {"RelativeStripUrlWithALaterColon", "colon-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr,
+     &RelativeWithColon, &ResolvedWithColon},
+    {"StripUrlWithASpace", "space-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &WithSpace},
+    {"PageOverHttps", "redirect-https", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
+    {"StripOverHttps", "https-strip", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
+    {"StripRedirectedToHttps", "ok", "redirect-https", Stage::Works, "", nullptr, nullptr, false, "secure"},
+    {"PageSelfSigned", "redirect-https", "ok", Stage::PageFetch,
+     std::string(kNotTrusted) + " < https://self-signed.example.com/redirect/page >", nullptr, nullptr, false,
+     "self-signed"},
+    {"StripSelfSigned", "https-strip", "ok", Stage::Download, "", nullptr, &CertificateLine<kNotTrusted, kSelfSigned>,
+     false, "self-signed", &Https<kSelfSigned>},
+    {"StripFromAnUnknownAuthority", "https-strip", "ok", Stage::Download, "", nullptr,
+     &CertificateLine<kNotVerified, kUnknownAuthority>, false, "unknown-authority", &Https<kUnknownAuthority>},
+    {"StripCertificateForAnotherHost", "https-strip", "ok", Stage::Download, "", nullptr,
+     &CertificateLine<kOtherHost, kWrongHost>, false, "wrong-host", &Https<kWrongHost>},
+    {"StripCertificateExpired", "https-strip", "ok", Stage::Download, "", nullptr,
+     &CertificateLine<kExpiredLine, kExpired>, false, "expired", &Https<kExpired>},
+    {"PageInWindows1252", "cp1252-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &Windows1252Url},
     {"ImageNotFound", "ok", "404", Stage::Download, "Error: HTTP 404 Not Found"},
     {"ImageServerError", "ok", "500", Stage::Download, "Error: HTTP 500 Internal Server Error"},
     {"ImageNeverAnswers", "ok", "hang", Stage::Download, "Error: The connection with the server has been terminated."},
@@ -194,7 +285,9 @@ const Fault kFaults[] = {
     {"ImageOversize", "ok", "oversize", Stage::Download, "Error: The image is larger than 64 MiB"},
     {"ImageDeclares20000x20000", "ok", "huge-png", Stage::Convert, "Error: The picture is too large (20000 x 20000 pixels)"},
     {"ImageGifDeclares20000x20000", "ok", "huge-gif", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
-    {"ImageTruncated", "ok", "truncated", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
+    // Wine's PNG decoder takes a PNG cut to a third for no PNG at all: a JPEG shows the damage.
+    {"ImageTruncated", "ok", "truncated", Stage::Convert, "Error: The picture is damaged and cannot be decoded",
+     nullptr, nullptr, false, nullptr, nullptr, nullptr, ".jpg"},
     {"ImageCorrupt", "ok", "corrupt", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
     {"ImageEmpty", "ok", "empty", Stage::Convert, "Error: The picture file is empty"},
     {"HtmlServedAsImage", "ok", "html", Stage::Convert, "Error: The file is not a picture that can be decoded"},
@@ -267,7 +360,7 @@ TEST_F(FreshRun, RefusedBitmapPathFallsBackToThePerUserFolder) {
     Responsiveness probes;
     const Cycle cycle = FirstCycle(probes);
     RemoveDirectoryW(kBitmapPath);
-    const std::string stripUrl = ComicSite::StripUrl("strip-2.jpg");
+    const std::string stripUrl = StripUrl("strip-2.jpg");
     EXPECT_EQ(cycle.messages, (std::vector<std::string>{kOpening, kLocating, "Downloading < " + stripUrl + " >",
                                                         kConverting, "Setting as wallpaper...", "Done!"}))
         << program_->Log();

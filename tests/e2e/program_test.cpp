@@ -18,7 +18,7 @@ namespace {
 
 std::vector<std::string> NewStripCycle(const std::string& strip) {
     return {"Opening < http://www.example.com/ >", "Locating image...",
-            "Downloading < " + ComicSite::StripUrl(strip) + " >", "Converting to bitmap...",
+            "Downloading < " + StripUrl(strip) + " >", "Converting to bitmap...",
             "Setting as wallpaper...", "Done!"};
 }
 
@@ -104,7 +104,7 @@ TEST_F(DromixRun, FirstCycleFiveSecondsAfterStartSetsTheStrip) {
     ExpectWallpaperShows("strip-1.gif");
     // The page and the strip, each fetched once through the proxy with the program's own page URL.
     EXPECT_EQ(Requests(*site_),
-              (std::vector<std::string>{kStripPageHost, ComicSite::StripUrl("strip-1.gif")}));
+              (std::vector<std::string>{kStripPageHost, StripUrl("strip-1.gif")}));
     EXPECT_EQ(GetFileAttributesW(ProgramDirectoryFile(L"__dromix.tmp").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the temporary image was left behind";
 }

@@ -110,7 +110,7 @@ TEST(Soak, FiveHundredCyclesLeaveTheProcessFlat) {
     proxy.Through(site.Port());
     Program program;
     ASSERT_EQ(program.WaitForFirstCycle().Last(), "Done!") << program.Log();
-    std::string stored = ComicSite::StripUrl("strip-1.gif");
+    std::string stored = StripUrl("strip-1.gif");
     std::string current = "strip-1.gif";
 
     std::mt19937 random(20031);  // fixed seed: the same mix on every run
@@ -125,9 +125,9 @@ TEST(Soak, FiveHundredCyclesLeaveTheProcessFlat) {
         const Situation& situation = kSituations[pickSituation(random)];
         if (situation.newStrip) {
             do current = kStrips[pickStrip(random)];
-            while (ComicSite::StripUrl(current) == stored);
+            while (StripUrl(current) == stored);
             site.Strip(current);
-        } else if (ComicSite::StripUrl(current) != stored) {
+        } else if (StripUrl(current) != stored) {
             // The same strip again means the one last stored.
             current = stored.substr(stored.rfind('/') + 1);
             site.Strip(current);
@@ -141,7 +141,7 @@ TEST(Soak, FiveHundredCyclesLeaveTheProcessFlat) {
         const std::string expected =
             situation.last ? situation.last : situation.newStrip ? "Done!" : "Image hasn't changed!";
         ASSERT_EQ(cycle.Last().substr(0, expected.size()), expected) << "cycle " << i << ":\n" << log;
-        if (situation.storesUrl) stored = ComicSite::StripUrl(current);
+        if (situation.storesUrl) stored = StripUrl(current);
         (cycle.Last() == "Done!" ? done : cycle.Last() == "Image hasn't changed!" ? unchanged : failed)++;
 
         if (i + 1 == kWarmUp) first = UsageOf(program.Process().Id());

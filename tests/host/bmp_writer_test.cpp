@@ -46,7 +46,10 @@ TEST(BmpWriter, HeaderDescribesA24BitBottomUpBitmap) {
     EXPECT_EQ(U16(file, 28), 24u);         // bits a pixel
     EXPECT_EQ(U32(file, 30), 0u);          // BI_RGB
     EXPECT_EQ(U32(file, 34), 24u);         // image size
+    EXPECT_EQ(U32(file, 38), 2835u);       // horizontal resolution: 72 DPI in pixels a metre
+    EXPECT_EQ(U32(file, 42), 2835u);       // vertical resolution
     EXPECT_EQ(U32(file, 46), 0u);          // no palette
+    EXPECT_EQ(U32(file, 50), 0u);          // every colour important
 }
 
 TEST(BmpWriter, RowsArePaddedToFourBytes) {

@@ -45,6 +45,8 @@ public:
     std::function<void()> duringFetch;
 
     void FailAt(Op op, std::string description) { failures_[op] = std::move(description); }
+    // Makes `op` throw whatever `thrower` throws: failures that are not the cycle's own error type.
+    void ThrowAt(Op op, std::function<void()> thrower) { throwers_[op] = std::move(thrower); }
 
     std::string FetchText(const std::string& url) override {
         Enter(Op::FetchText, "FetchText " + url);
@@ -120,9 +122,12 @@ private:
         calls.push_back(std::move(call));
         const auto failure = failures_.find(op);
         if (failure != failures_.end()) throw UpdateError(failure->second);
+        const auto thrower = throwers_.find(op);
+        if (thrower != throwers_.end()) thrower->second();
     }
 
     std::map<Op, std::string> failures_;
+    std::map<Op, std::function<void()>> throwers_;
 };
 
 }  // namespace dromix::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -165,6 +168,55 @@ TEST_F(UpdateCycleTest, StripWithControlCharactersIsRefused) {
         const auto messages = Run();
         EXPECT_EQ(messages.back(), "Error: The strip URL contains control characters");
         EXPECT_EQ(system.calls.size(), 2u);
+    }
+}
+
+// A strip URL is fetched as located: a space is no control character, and a colon later in a relative
+// path does not make it a URL with a scheme.
+TEST_F(UpdateCycleTest, SpacesAndLaterColonsAreOrdinaryUrlCharacters) {
+    const std::string spaced = "http://comic.example/strips/today strip.gif";
+    system.pages[kPageUrl] = PageNaming(spaced);
+    system.images[spaced] = kGoodImage;
+    auto messages = Run();
+    EXPECT_EQ(messages[3], "Downloading < " + spaced + " >");
+    EXPECT_EQ(messages.back(), "Done!");
+
+    system.pages[kPageUrl] = PageNaming("strips/a:b.gif");
+    system.images["http://comic.example/strips/a:b.gif"] = kGoodImage;
+    system.calls.clear();
+    messages = Run();
+    EXPECT_EQ(messages.back(), "Done!");
+    EXPECT_EQ(system.calls.at(2), "ResolveUrl http://comic.example/ strips/a:b.gif");
+    EXPECT_EQ(system.calls.at(3), "FetchBytes http://comic.example/strips/a:b.gif");
+}
+
+// Whatever an operation throws, the cycle ends with one "Error: " sentence and the next cycle runs.
+TEST_F(UpdateCycleTest, FailuresOfAnyTypeEndInOneErrorSentence) {
+    struct Case {
+        std::function<void()> thrower;
+        std::string line;
+    };
+    const Case cases[] = {
+        {[] { throw std::bad_alloc(); }, "Error: There was not enough memory to finish the update"},
+        {[] { throw std::out_of_range("vector::at"); }, "Error: An unexpected error ended the update (vector::at)"},
+        {[] { throw std::runtime_error(""); }, "Error: An unexpected error ended the update"},
+        {[] { throw 42; }, "Error: An unexpected error ended the update"},
+    };
+    for (const Case& c : cases) {
+        FakeSystemOperations fresh;
+        fresh.pages[kPageUrl] = PageNaming(kStripUrl);
+        fresh.images[kStripUrl] = kGoodImage;
+        ActivityLog freshLog([] { return LocalTime{2003, 3, 16, 20, 22, 29}; });
+        UpdateCycle freshCycle(fresh, freshLog, kPageUrl);
+        fresh.ThrowAt(Op::LoadPicture, c.thrower);
+        freshCycle.GetUpdate();
+        const auto messages = Messages(freshLog.Text());
+        EXPECT_EQ(messages, (std::vector<std::string>{"", kOpeningLine, "Locating image...",
+                                                      "Downloading < " + kStripUrl + " >", "Converting to bitmap...",
+                                                      c.line}));
+        EXPECT_FALSE(freshCycle.Running());
+        freshCycle.GetUpdate();
+        EXPECT_EQ(Messages(freshLog.Text()).back(), "Image hasn't changed!");
     }
 }
 

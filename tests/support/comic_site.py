@@ -6,21 +6,37 @@ It serves a front page that names the current strip the way the real site does, 
 host, so the program's fixed page URL reaches it through the system's proxy setting.
 
 It listens on loopback only, on a free port written to --port-file, and stops by itself after
---lifetime seconds. Tests steer it over HTTP:
+--lifetime seconds. With --tls-dir (certificates made by make-test-certificates) it also speaks https:
+a proxy's CONNECT to NAME.example.com:443 is answered by the site itself with the certificate of
+that name; two more ports (the port file's second and third lines) serve https directly as "secure"
+(for localhost) and as "weak-cipher". The names:
+  secure             a certificate from the test authority
+  self-signed        a certificate signed by itself
+  unknown-authority  a certificate from an authority nobody trusts
+  wrong-host         the certificate of secure.example.com, for another host name
+  expired            a certificate from the test authority that expired in 2020
+  weak-cipher        only ciphers without encryption, which no client accepts
+Tests steer it over HTTP:
 
   GET /_control/strip?name=NAME           the strip the front page names (a file under strips/)
-  GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS]
+  GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS][&tls=NAME][&size=BYTES]
   GET /_control/reset                     first strip, no faults, empty request log
   GET /_control/requests                  the request log as JSON
   GET /_control/state                     the current strip and faults as JSON
   GET /_control/stop                      stop now
 
-Page modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
-oversize-undeclared no-markers lowercase-markers far-marker file-url relative-url.
-Image modes: ok 404 500 redirect redirect-relative redirect-loop hang drip reset oversize
-oversize-undeclared html corrupt truncated empty huge-png huge-gif large-png limit-png.
+Page modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
+reset chunked-reset oversize oversize-undeclared sized sized-chunked no-markers lowercase-markers
+far-marker file-url relative-url https-strip colon-url space-url cp1252-url.
+Image modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
+reset chunked-reset oversize oversize-undeclared sized sized-chunked html corrupt truncated empty
+huge-png huge-gif large-png limit-png.
+redirect-N redirects N times (1 to 20) before the answer; redirect-https sends it to
+https://TLS.example.com/; https-strip names the strip there; sized and sized-chunked send BYTES bytes
+without a declared length (the connection's close or the chunks end them).
 
-  comic_site.py --port-file FILE [--lifetime S] [--background]   serve
+  comic_site.py --port-file FILE [--tls-dir DIR] [--lifetime S] [--background]   serve
+
   comic_site.py --stop --port-file FILE                            stop a running site
 """
 
@@ -28,6 +44,8 @@ import argparse
 import json
 import os
 import socket
+import socketserver
+import ssl
 import struct
 import sys
 import threading
@@ -43,12 +61,19 @@ DEFAULT_STRIP = "strip-1.gif"
 PAGE_LIMIT = 8 * 1024 * 1024
 IMAGE_LIMIT = 64 * 1024 * 1024
 
-PAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
-              "oversize", "oversize-undeclared", "no-markers", "lowercase-markers", "far-marker", "file-url",
-              "relative-url"}
-IMAGE_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "hang", "drip", "reset",
-               "oversize", "oversize-undeclared", "html", "corrupt", "truncated", "empty", "huge-png", "large-png",
-               "huge-gif", "limit-png"}
+COMMON_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https", "hang",
+                "drip", "reset", "chunked-reset", "oversize", "oversize-undeclared", "sized", "sized-chunked"} | \
+               {"redirect-%d" % n for n in range(1, 21)}
+PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
+                             "https-strip", "colon-url", "space-url", "cp1252-url"}
+IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "large-png", "limit-png"}
+TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
+# The certificate file each https host name is answered with.
+TLS_FILES = {"secure": "secure.pem", "self-signed": "self-signed.pem", "unknown-authority": "unknown-authority.pem",
+             "wrong-host": "secure.pem", "expired": "expired.pem", "weak-cipher": "secure.pem"}
+# How the special strip URLs name the current strip: a prefix the strip handler takes off again.
+# The windows-1252 page names "café-" with é as the single byte E9.
+ALIAS_PREFIXES = (b"a:b-", b"today ", b"caf\xe9-")
 
 CONTENT_TYPES = {".gif": "image/gif", ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png",
                  ".bmp": "image/bmp"}
@@ -110,6 +135,8 @@ class Site:
             self.page = "ok"
             self.image = "ok"
             self.drip = 0.5
+            self.tls = "secure"
+            self.size = 1024 * 1024
             self.requests = []
 
     def log(self, entry):
@@ -119,7 +146,8 @@ class Site:
 
     def state(self):
         with self.lock:
-            return {"strip": self.strip, "page": self.page, "image": self.image, "drip": self.drip}
+            return {"strip": self.strip, "page": self.page, "image": self.image, "drip": self.drip,
+                    "tls": self.tls, "size": self.size}
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -130,8 +158,44 @@ class Handler(BaseHTTPRequestHandler):
     # delayed ACK, adding 40 ms to every transfer after the first.
     disable_nagle_algorithm = True
 
+    scheme = "http"
+
     def log_message(self, *args):  # quiet: stdio may be /dev/null
         pass
+
+    def setup(self):
+        # The direct https port: the handshake happens here, in the connection's own thread.
+        context = getattr(self.server, "tls_context", None)
+        if context is not None:
+            self.request = context.wrap_socket(self.request, server_side=True)
+            self.scheme = "https"
+        super().setup()
+
+    def do_CONNECT(self):
+        """A proxy's tunnel to NAME.example.com:443: the site answers it itself, over TLS with the
+        certificate of that name (or of secure.example.com for names it does not know)."""
+        host = self.path.rsplit(":", 1)[0].lower()
+        self.site.log({"time": time.time(), "method": "CONNECT", "target": self.path, "host": host, "path": "",
+                       "absolute": False, "user_agent": self.headers.get("User-Agent", ""),
+                       "connection": self.headers.get("Connection", "")})
+        name = host[:-len(".example.com")] if host.endswith(".example.com") else "secure"
+        context = self.server.tls_contexts.get(name) if self.server.tls_contexts else None
+        if context is None:
+            self.plain(502, "Bad Gateway", b"No https here\n")
+            return
+        self.send_response(200, "Connection established")
+        BaseHTTPRequestHandler.end_headers(self)
+        self.wfile.flush()
+        try:
+            tls = context.wrap_socket(self.connection, server_side=True)
+        except (ssl.SSLError, OSError):  # the client refused the certificate
+            self.close_connection = True
+            return
+        self.connection = self.request = tls
+        self.rfile = tls.makefile("rb", self.rbufsize)
+        self.wfile = socketserver._SocketWriter(tls)
+        self.scheme = "https"
+        self.close_connection = False
 
     def end_headers(self):
         # Like real servers, confirm a client's "Connection: close" (the client then drops the socket).
@@ -160,7 +224,7 @@ class Handler(BaseHTTPRequestHandler):
         self.host = host
         if not path.startswith("/_control/"):
             self.site.log({"time": time.time(), "method": "GET", "target": self.path, "host": host,
-                           "path": path, "absolute": absolute,
+                           "path": path, "absolute": absolute, "scheme": self.scheme,
                            "user_agent": self.headers.get("User-Agent", ""),
                            "connection": self.headers.get("Connection", "")})
         try:
@@ -207,6 +271,10 @@ class Handler(BaseHTTPRequestHandler):
             self.redirect("/redirect/%s-relative" % kind)
         elif mode == "redirect-loop":
             self.redirect("/redirect/loop")
+        elif mode == "redirect-https":
+            self.redirect("https://%s.example.com/redirect/%s" % (state["tls"], kind))
+        elif mode.startswith("redirect-") and mode[len("redirect-"):].isdigit():
+            self.redirect("/redirect/%s-%s" % (mode[len("redirect-"):], kind))
         elif mode == "hang":
             self.hang()
         elif mode == "drip":
@@ -227,15 +295,51 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body[:max(1, len(body) // 2)])
             self.wfile.flush()
-            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-            self.close_connection = True
-            self.connection.close()
+            self.reset_connection()
+        elif mode == "chunked-reset":
+            # Chunks without a declared length, cut by a reset in the middle of the second chunk.
+            self.send_response(200)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            half = max(1, len(body) // 2)
+            self.wfile.write(b"%x\r\n%s\r\n" % (half, body[:half]))
+            self.wfile.write(b"%x\r\n%s" % (len(body) - half + 1000, body[half:half + 10]))
+            self.wfile.flush()
+            time.sleep(0.2)
+            self.reset_connection()
+        elif mode in ("sized", "sized-chunked"):
+            self.sized(state["size"], content_type, chunked=(mode == "sized-chunked"))
         elif mode in ("oversize", "oversize-undeclared"):
             self.oversize(PAGE_LIMIT if kind == "page" else IMAGE_LIMIT, content_type,
                           declared=(mode == "oversize"))
         else:
             return False
         return True
+
+    def reset_connection(self):
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.close_connection = True
+        self.connection.close()
+
+    def sized(self, size, content_type, chunked):
+        """Exactly `size` bytes with no declared length: chunks, or the connection's close, end them."""
+        self.send_response(200)
+        self.send_header("Content-Type", content_type)
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        else:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        block = b"<!-- sized -->\n" * 4096
+        sent = 0
+        while sent < size:
+            piece = block[:min(len(block), size - sent)]
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece) if chunked else piece)
+            sent += len(piece)
+        if chunked:
+            self.wfile.write(b"0\r\n\r\n")
 
     def hang(self):
         """Accepts the request and never answers, until the site stops."""
@@ -267,8 +371,16 @@ class Handler(BaseHTTPRequestHandler):
             src = "file:///C:/windows/win.ini"
         elif mode == "relative-url":
             src = "strips/" + name
+        elif mode == "colon-url":
+            src = "strips/a:b-" + name
+        elif mode == "space-url":
+            src = "%s://%s/strips/today %s" % (self.scheme, self.host, name)
+        elif mode == "cp1252-url":
+            src = "%s://%s/strips/caf\xe9-%s" % (self.scheme, self.host, name)
+        elif mode == "https-strip":
+            src = "https://%s.example.com/strips/%s" % (state["tls"], name)
         else:
-            src = "http://%s/strips/%s" % (self.host, name)
+            src = "%s://%s/strips/%s" % (self.scheme, self.host, name)
         title = "<title>Dromix Sample Comic</title>"
         head = ("<html><head>%s</head><body>\n<h1>The Daily Sample</h1>\n"
                 "<p>Today's strip:</p>\n" % title)
@@ -281,14 +393,16 @@ class Handler(BaseHTTPRequestHandler):
         else:
             tag = '<img alt="Latest Strip" width="1200" SRC="%s">' % src
         tail = '\n<p><a href="/archive/">Archive</a></p>\n</body></html>\n'
-        return (head + tag + tail).encode("ascii")
+        # Latin-1 keeps the one non-ASCII character of the windows-1252 page a single byte.
+        return (head + tag + tail).encode("latin-1")
 
     def front_page(self, path):
         mode = self.site.state()["page"]
         body = self.page_html("ok")
         if self.common_fault(mode, "page", body, "text/html"):
             return
-        self.plain(200, "OK", self.page_html(mode), "text/html")
+        content_type = "text/html; charset=windows-1252" if mode == "cp1252-url" else "text/html"
+        self.plain(200, "OK", self.page_html(mode), content_type)
 
     def strip_bytes(self, name):
         if "/" in name or "\\" in name or name.startswith("."):
@@ -300,7 +414,12 @@ class Handler(BaseHTTPRequestHandler):
             return None
 
     def strip(self, name):
-        name = urllib.parse.unquote(name)
+        raw = urllib.parse.unquote_to_bytes(name)
+        for prefix in ALIAS_PREFIXES:
+            if raw.startswith(prefix):
+                raw = raw[len(prefix):]
+                break
+        name = raw.decode("latin-1")
         body = self.strip_bytes(name)
         if body is None:
             self.plain(404, "Not Found", b"No such strip\n")
@@ -334,6 +453,12 @@ class Handler(BaseHTTPRequestHandler):
     def redirected(self, path):
         """Where the redirect modes lead: the page or the current strip, served normally."""
         kind = path[len("/redirect/"):]
+        hops, _, rest = kind.partition("-")
+        if hops.isdigit() and int(hops) > 1:
+            self.redirect("/redirect/%d-%s" % (int(hops) - 1, rest))
+            return
+        if hops.isdigit():
+            kind = rest
         if kind == "loop":
             self.redirect("/redirect/loop")
         elif kind.startswith("page"):
@@ -359,14 +484,17 @@ class Handler(BaseHTTPRequestHandler):
             with site.lock:
                 site.strip = name
         elif command == "fault":
-            page, image, drip = one("page"), one("image"), one("drip")
-            if (page and page not in PAGE_MODES) or (image and image not in IMAGE_MODES):
+            page, image, drip, tls, size = one("page"), one("image"), one("drip"), one("tls"), one("size")
+            if (page and page not in PAGE_MODES) or (image and image not in IMAGE_MODES) or \
+                    (tls and tls not in TLS_NAMES):
                 self.plain(400, "Bad Request", b"Unknown fault mode\n")
                 return
             with site.lock:
                 site.page = page or site.page
                 site.image = image or site.image
                 site.drip = float(drip) if drip else site.drip
+                site.tls = tls or site.tls
+                site.size = int(size) if size else site.size
         elif command == "reset":
             site.reset()
         elif command == "requests":
@@ -390,21 +518,48 @@ class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
     request_queue_size = 64
+    tls_context = None  # set on the direct https port
+    tls_contexts = None  # certificate name → server context, for CONNECT tunnels
+
+    def handle_error(self, request, client_address):
+        pass  # a client that refuses a certificate or drops a connection is part of the tests
 
 
-def serve(port_file, lifetime, port=0):
-    server = Server(("127.0.0.1", port), Handler)
-    server.site = Site()
+def tls_contexts(tls_dir):
+    contexts = {}
+    for name, file_name in TLS_FILES.items():
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(os.path.join(tls_dir, file_name))
+        if name == "weak-cipher":
+            context.maximum_version = ssl.TLSVersion.TLSv1_2
+            context.set_ciphers("eNULL:@SECLEVEL=0")
+        contexts[name] = context
+    return contexts
+
+
+def serve(port_file, lifetime, port=0, tls_dir=None):
+    site = Site()
+    servers = [Server(("127.0.0.1", port), Handler)]
+    if tls_dir:
+        servers[0].tls_contexts = tls_contexts(tls_dir)
+        for name in ("secure", "weak-cipher"):
+            direct = Server(("127.0.0.1", 0), Handler)
+            direct.tls_context = servers[0].tls_contexts[name]
+            direct.tls_contexts = servers[0].tls_contexts
+            servers.append(direct)
     temporary = port_file + ".tmp"
     with open(temporary, "w") as f:
-        f.write("%d\n" % server.server_address[1])
+        f.write("".join("%d\n" % server.server_address[1] for server in servers))
     os.replace(temporary, port_file)  # readers never see a half-written port
 
-    threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
-    server.site.stopping.wait(lifetime)
-    server.site.stopping.set()  # releases hanging and dripping answers
-    server.shutdown()
-    server.server_close()
+    for server in servers:
+        server.site = site
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+    site.stopping.wait(lifetime)
+    site.stopping.set()  # releases hanging and dripping answers
+    for server in servers:
+        server.shutdown()
+        server.server_close()
     try:
         os.remove(port_file)
     except OSError:
@@ -447,6 +602,7 @@ def main():
     parser = argparse.ArgumentParser(description="Dromix's sample comic site.")
     parser.add_argument("--port-file", required=True, help="where the chosen port is written")
     parser.add_argument("--port", type=int, default=0, help="port to listen on (default: a free one)")
+    parser.add_argument("--tls-dir", help="certificates made by make-test-certificates: also speak https")
     parser.add_argument("--lifetime", type=float, default=600, help="seconds until it stops by itself")
     parser.add_argument("--background", action="store_true",
                         help="detach, and return once the port file is written")
@@ -463,7 +619,7 @@ def main():
             pass
         if daemonise():
             try:
-                serve(port_file, args.lifetime, args.port)
+                serve(port_file, args.lifetime, args.port, args.tls_dir)
             finally:
                 os._exit(0)
         for _ in range(100):
@@ -472,7 +628,7 @@ def main():
             time.sleep(0.05)
         print("comic_site: the site did not start", file=sys.stderr)
         return 1
-    serve(port_file, args.lifetime, args.port)
+    serve(port_file, args.lifetime, args.port, args.tls_dir)
     return 0
 
 

@@ -1,50 +1,72 @@
 #pragma once
-// Test-side access to the sample comic site started by the comic-site fixture.
+// The tests' side of the sample comic site started by a comic-site fixture: where it listens and its
+// control API, reached directly, never through the proxy setting (which a test may point at a dead port).
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "win32_system_operations.h"
+#include "wine_paths.h"
 
 namespace dromix::testing {
 
-// A Unix path from the test environment as Wine sees it: /a/b → Z:\a\b.
-inline std::string WinePath(std::string unixPath) {
-    for (char& c : unixPath) {
-        if (c == '/') c = '\\';
-    }
-    return "Z:" + unixPath;
-}
-
-inline std::string SourcePath(const std::string& relative) {
-    const char* root = std::getenv("DROMIX_SOURCE_DIR");
-    return WinePath(std::string(root ? root : "") + "/" + relative);
-}
-
 class ComicSite {
 public:
-    ComicSite() {
+    // The site of the fixture named by DROMIX_COMIC_SITE_PORT_FILE; not Running() without one.
+    ComicSite() : session_(InternetOpenW(L"DromixTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)) {
         const char* portFile = std::getenv("DROMIX_COMIC_SITE_PORT_FILE");
         if (portFile == nullptr) return;
         std::ifstream in(WinePath(portFile));
-        in >> port_;
+        in >> port_ >> securePort_ >> weakCipherPort_;
     }
+    ~ComicSite() {
+        if (session_) InternetCloseHandle(session_);
+    }
+    ComicSite(const ComicSite&) = delete;
+    ComicSite& operator=(const ComicSite&) = delete;
+
     bool Running() const { return port_ > 0; }
-    std::string Url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    int Port() const { return port_; }
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    // The site's direct https ports: a certificate from the test authority for localhost, and a
+    // server that offers only ciphers without encryption.
+    std::string SecureUrl(const std::string& path) const {
+        return "https://localhost:" + std::to_string(securePort_) + path;
     }
-    // Steers the site: Control("fault?page=404"), Control("reset").
-    std::string Control(const std::string& command) {
-        return control_.FetchText(Url("/_control/" + command));
+    std::string WeakCipherUrl(const std::string& path) const {
+        return "https://localhost:" + std::to_string(weakCipherPort_) + path;
     }
 
+    // Control("strip?name=strip-2.jpg"), Control("fault?page=404&image=ok"), Control("reset"): the
+    // answer's body; throws unless the site accepted the command.
+    std::string Control(const std::string& command) {
+        if (!Running()) throw std::runtime_error("the comic site's port file cannot be read");
+        const std::string url = Url("/_control/" + command);
+        HINTERNET request = InternetOpenUrlA(session_, url.c_str(), nullptr, 0,
+                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        if (!request) throw std::runtime_error("the comic site does not answer " + command);
+        DWORD status = 0, size = sizeof status, index = 0;
+        HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index);
+        std::string body;
+        char chunk[4096];
+        DWORD read = 0;
+        while (InternetReadFile(request, chunk, sizeof chunk, &read) && read > 0) body.append(chunk, read);
+        InternetCloseHandle(request);
+        if (status != 200) throw std::runtime_error("the comic site refused " + command + ": " + body);
+        return body;
+    }
+    void Strip(const std::string& name) { Control("strip?name=" + name); }
+    void Fault(const std::string& page, const std::string& image) { Control("fault?page=" + page + "&image=" + image); }
+    void NoFaults() { Fault("ok", "ok"); }
+
 private:
+    HINTERNET session_;
     int port_ = 0;
-    Win32SystemOperations control_;
+    int securePort_ = 0;
+    int weakCipherPort_ = 0;
 };
 
 }  // namespace dromix::testing

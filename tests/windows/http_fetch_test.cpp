@@ -5,6 +5,10 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,12 +16,16 @@
 #include "comic_site_client.h"
 #include "error_of.h"
 #include "errors.h"
+#include "http_client.h"
 #include "system_error.h"
+#include "wide_text.h"
 #include "win32_system_operations.h"
 
 namespace dromix {
 namespace {
 
+using ::testing::AnyOf;
+using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -96,7 +104,18 @@ TEST_F(HttpFetch, RedirectLoopEndsInAnError) {
     const auto start = Clock::now();
     const std::string error = ErrorOf([&] { system.FetchText(site.Url("/")); });
     std::printf("[ info   ] redirect loop: \"%s\" after %.1f s\n", error.c_str(), SecondsSince(start));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "Too many redirects (more than 10)");
+}
+
+TEST_F(HttpFetch, TenRedirectsAreFollowedElevenAreTooMany) {
+    const Bytes strip = ReadSourceFile("tests/support/strips/strip-1.gif");
+    site.Control("fault?page=redirect-10&image=redirect-10");
+    EXPECT_THAT(system.FetchText(site.Url("/")), HasSubstr("Latest Strip"));
+    EXPECT_EQ(system.FetchBytes(site.Url("/strips/strip-1.gif")), strip);
+    site.Control("fault?page=redirect-11&image=redirect-11");
+    EXPECT_EQ(ErrorOf([&] { system.FetchText(site.Url("/")); }), "Too many redirects (more than 10)");
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-1.gif")); }),
+              "Too many redirects (more than 10)");
 }
 
 TEST_F(HttpFetch, HangingServerFailsWithinTheReceiveTimeout) {
@@ -105,7 +124,7 @@ TEST_F(HttpFetch, HangingServerFailsWithinTheReceiveTimeout) {
     const std::string error = ErrorOf([&] { system.FetchText(site.Url("/")); });
     const double seconds = SecondsSince(start);
     std::printf("[ timing ] hanging server: \"%s\" after %.1f s (receive time-out 2 s)\n", error.c_str(), seconds);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "The connection with the server has been terminated.");
     EXPECT_GE(seconds, 1.5);
     EXPECT_LT(seconds, 7.0);
 }
@@ -135,15 +154,14 @@ TEST_F(HttpFetch, RefusedConnectionFailsAtOnce) {
     const auto start = Clock::now();
     const std::string error = ErrorOf([&] { system.FetchText("http://127.0.0.1:1/"); });
     std::printf("[ info   ] refused port: \"%s\" after %.2f s\n", error.c_str(), SecondsSince(start));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, "The attempt to connect to the server failed.");
     EXPECT_LT(SecondsSince(start), 2.0);
 }
 
 TEST_F(HttpFetch, UnknownServerNameGivesTheSystemsDescription) {
     const std::string error = ErrorOf([&] { system.FetchText("http://no-such-host.invalid/"); });
     std::printf("[ info   ] unknown host: \"%s\"\n", error.c_str());
-    EXPECT_FALSE(error.empty());
-    EXPECT_THAT(error, ::testing::Not(HasSubstr("System error")));
+    EXPECT_EQ(error, "The server name could not be resolved.");
 }
 
 TEST_F(HttpFetch, OversizeBodiesAreRefusedDeclaredOrNot) {
@@ -156,16 +174,66 @@ TEST_F(HttpFetch, OversizeBodiesAreRefusedDeclaredOrNot) {
     }
 }
 
+// A body without a declared size (ended by the connection's close, or chunked) may be exactly as
+// large as the limit, and not one byte larger.
+TEST_F(HttpFetch, UndeclaredBodiesMayReachTheLimitExactly) {
+    constexpr std::size_t kLimit = 1024 * 1024;
+    HttpClient client(ShortTimeouts().timeouts);
+    for (const char* mode : {"sized", "sized-chunked"}) {
+        site.Control(std::string("fault?page=") + mode + "&size=" + std::to_string(kLimit));
+        EXPECT_EQ(client.Get(site.Url("/"), kLimit, "page").size(), kLimit) << mode;
+        site.Control(std::string("fault?page=") + mode + "&size=" + std::to_string(kLimit + 1));
+        EXPECT_EQ(ErrorOf([&] { client.Get(site.Url("/"), kLimit, "page"); }), "The page is larger than 1 MiB")
+            << mode;
+    }
+}
+
+// Wine describes a reset either as the socket's error or as WinINet's: the reset races the read.
+const auto kResetErrors =
+    AnyOf(Eq("Connection reset by peer."), Eq("The connection with the server has been terminated."));
+
 TEST_F(HttpFetch, ConnectionResetMidBodyIsAnError) {
+    const std::size_t size = ReadSourceFile("tests/support/strips/strip-2.jpg").size();
     site.Control("fault?image=reset");
-    EXPECT_FALSE(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-2.jpg")); }).empty());
+    EXPECT_THAT(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-2.jpg")); }),
+                AnyOf(Eq("The connection closed after " + std::to_string(size / 2) + " of " +
+                         std::to_string(size + 1000) + " bytes of the image"),
+                      kResetErrors));
+    // Without a declared size the reset is all there is to go by.
+    site.Control("fault?page=chunked-reset&image=chunked-reset");
+    EXPECT_THAT(ErrorOf([&] { system.FetchText(site.Url("/")); }), kResetErrors);
+    EXPECT_THAT(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-2.jpg")); }), kResetErrors);
+}
+
+// https straight to the site: a certificate from the test authority (trusted in the tests' prefix)
+// works; a server offering only ciphers the system refuses is an error naming the problem and the URL.
+// (Through a proxy's tunnel Wine 8 aborts the process on that refusal, so this case is staged here.)
+TEST_F(HttpFetch, HttpsWorksAndARefusedCipherIsNamed) {
+    EXPECT_EQ(system.FetchBytes(site.SecureUrl("/strips/strip-1.gif")),
+              ReadSourceFile("tests/support/strips/strip-1.gif"));
+    const std::string url = site.WeakCipherUrl("/strips/strip-1.gif");
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes(url); }),
+              "The secure channel failed (the server offers no protocol or cipher this system accepts) < " + url +
+                  " >");
+}
+
+TEST_F(HttpFetch, UrlsWithSpacesAndOtherBytesAreFetched) {
+    const Bytes strip = ReadSourceFile("tests/support/strips/strip-2.jpg");
+    EXPECT_EQ(system.FetchBytes(site.Url("/strips/today strip-2.jpg")), strip);
+    EXPECT_EQ(system.FetchBytes(site.Url("/strips/a:b-strip-2.jpg")), strip);
+    // A windows-1252 page's byte E9 goes out as %E9, not as the UTF-8 of a replacement character.
+    EXPECT_EQ(system.FetchBytes(site.Url("/strips/caf\xE9-strip-2.jpg")), strip);
+    const std::string requests = site.Control("requests");
+    EXPECT_THAT(requests, HasSubstr("/strips/today%20strip-2.jpg\""));
+    EXPECT_THAT(requests, HasSubstr("/strips/caf%E9-strip-2.jpg\""));
 }
 
 TEST_F(HttpFetch, OnlyHttpAndHttpsAreFetched) {
-    for (const char* url : {"file:///C:/windows/win.ini", "ftp://127.0.0.1/x.gif", "not a url"}) {
-        EXPECT_FALSE(ErrorOf([&] { system.FetchBytes(url); }).empty()) << url;
-    }
-    EXPECT_THAT(ErrorOf([&] { system.FetchBytes("file:///C:/windows/win.ini"); }), HasSubstr("Only http and https"));
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes("file:///C:/windows/win.ini"); }),
+              "Only http and https URLs are fetched, not < file:///C:/windows/win.ini >");
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes("ftp://127.0.0.1/x.gif"); }),
+              "Only http and https URLs are fetched, not < ftp://127.0.0.1/x.gif >");
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes("not a url"); }), "The URL < not a url > is not valid");
 }
 
 // A fetch an hour keeps no connection open in between: every request asks the server to close it.
@@ -182,7 +250,60 @@ TEST(SystemError, SocketErrorsReadAsWordsNotNumbers) {
     for (const DWORD code : {10053u, 10054u, 10060u, 10061u}) {
         EXPECT_THAT(SystemMessage(code), Not(StartsWith("System error"))) << code;
     }
-    EXPECT_EQ(SystemMessage(0xE0001234u), "System error 0xE0001234");
+    EXPECT_EQ(SystemMessage(0xE0001234u), "The system reported an error it has no description for (code 0xE0001234)");
+    EXPECT_EQ(SystemMessage(4000000u), "The system reported an error it has no description for (code 4000000)");
+}
+
+// Every code a transfer, file or picture operation can report has the program's own sentence (for a
+// system without text), and what the log shows for it is a sentence, never a bare number.
+TEST(SystemError, EveryReportableCodeReadsAsASentence) {
+    std::vector<DWORD> codes;
+    const std::pair<DWORD, DWORD> internetRanges[] = {{12001, 12034}, {12036, 12050}, {12052, 12057}, {12110, 12112},
+                                                       {12130, 12138}, {12150, 12175}, {12178, 12179}};
+    for (const auto& [first, last] : internetRanges) {
+        for (DWORD code = first; code <= last; ++code) codes.push_back(code);
+    }
+    const DWORD others[] = {
+        ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
+        ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_WRITE_PROTECT, ERROR_NOT_READY,
+        ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_HANDLE_DISK_FULL, ERROR_DISK_FULL,
+        ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS, ERROR_CANNOT_MAKE, ERROR_INVALID_PARAMETER,
+        ERROR_INVALID_NAME, ERROR_FILENAME_EXCED_RANGE, ERROR_DIRECTORY, ERROR_INSUFFICIENT_BUFFER,
+        ERROR_NO_UNICODE_TRANSLATION, 10013, 10048, 10050, 10051, 10052, 10053, 10054, 10060, 10061,
+        10064, 10065, 11001, 11002,
+        static_cast<DWORD>(E_OUTOFMEMORY), static_cast<DWORD>(E_FAIL), static_cast<DWORD>(E_INVALIDARG),
+        static_cast<DWORD>(E_NOINTERFACE), static_cast<DWORD>(REGDB_E_CLASSNOTREG),
+        static_cast<DWORD>(CO_E_NOTINITIALIZED), static_cast<DWORD>(RPC_E_CHANGED_MODE),
+        0x88982F04u, 0x88982F05u, 0x88982F07u, 0x88982F0Bu, 0x88982F0Cu, 0x88982F0Du, 0x88982F45u,
+        0x88982F46u, 0x88982F48u, 0x88982F49u, 0x88982F50u, 0x88982F51u, 0x88982F52u, 0x88982F60u,
+        0x88982F61u, 0x88982F62u, 0x88982F63u, 0x88982F70u, 0x88982F71u, 0x88982F72u, 0x88982F73u,
+        0x88982F80u, 0x88982F81u, 0x88982F8Au, 0x88982F8Bu, 0x88982F8Cu, 0x88982F8Fu};
+    codes.insert(codes.end(), std::begin(others), std::end(others));
+    for (const DWORD code : codes) {
+        SCOPED_TRACE(code);
+        const char* own = OwnErrorText(code);
+        ASSERT_NE(own, nullptr);
+        // A capital, words, no full stop of its own (the log line ends there).
+        EXPECT_TRUE(std::regex_match(own, std::regex("[A-Z][^.]* [a-z][^.]*[A-Za-z)]"))) << own;
+        const std::string shown = SystemMessage(code);
+        EXPECT_TRUE(std::regex_search(shown, std::regex("[A-Za-z]{2,} [a-z]{2,}"))) << shown;
+        EXPECT_FALSE(std::regex_search(shown, std::regex("System error|^[0-9xXa-fA-F ]*$"))) << shown;
+    }
+    // Certificate faults read the same on every system.
+    for (const DWORD code : {12037u, 12038u, 12044u, 12045u, 12055u, 12056u, 12057u, 12169u, 12170u, 12178u, 12179u}) {
+        ASSERT_NE(CertificateErrorText(code), nullptr) << code;
+        EXPECT_EQ(SystemMessage(code), CertificateErrorText(code)) << code;
+        EXPECT_THAT(SystemMessage(code), HasSubstr("certificate")) << code;
+    }
+    EXPECT_EQ(SystemMessage(12045), "The server's certificate is not trusted (self-signed or unknown authority)");
+}
+
+TEST(WideText, BytesThatAreNotUtf8ShowAsWindows1252) {
+    EXPECT_EQ(Utf8ToWide("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"), L"caf\u00E9 \u20AC \U0001F600");
+    EXPECT_EQ(Utf8ToWide("caf\xE9-strip.gif \x80\x9F\x81"), L"caf\u00E9-strip.gif \u20AC\u0178\u0081");
+    // Broken sequences: a lone lead byte, an overlong form, an encoded surrogate, a cut-off end.
+    EXPECT_EQ(Utf8ToWide("a\xC3 b\xC0\xAF c\xED\xA0\x80 d\xE2\x82"),
+              L"a\u00C3 b\u00C0\u00AF c\u00ED\u00A0\u20AC d\u00E2\u201A");
 }
 
 TEST(UrlResolver, CombinesRelativeUrlsAsTheSystemDoes) {
@@ -192,6 +313,11 @@ TEST(UrlResolver, CombinesRelativeUrlsAsTheSystemDoes) {
     EXPECT_EQ(system.ResolveUrl("http://comic.test/daily/", "/strips/a.gif"), "http://comic.test/strips/a.gif");
     EXPECT_EQ(system.ResolveUrl("http://comic.test/daily/", "../a.gif"), "http://comic.test/a.gif");
     EXPECT_EQ(system.ResolveUrl("http://comic.test/", "//cdn.test/a.gif"), "http://cdn.test/a.gif");
+    // A colon later in the path is part of the path, not a scheme.
+    EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/a:b.gif"), "http://comic.test/strips/a:b.gif");
+    // The page's bytes are kept: a windows-1252 "é" stays the one byte E9, escaped.
+    EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/caf\xE9 1.gif"),
+              "http://comic.test/strips/caf%E9%201.gif");
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
     system.WriteFile(folder / "truncated.tmp", Bytes(png.begin(), png.begin() + 200));
     const std::string truncated = ErrorOf([&] { system.LoadPicture(folder / "truncated.tmp"); });
     std::printf("[ info   ] truncated PNG: \"%s\"\n", truncated.c_str());
-    EXPECT_FALSE(truncated.empty());
+    EXPECT_EQ(truncated, "The file is not a picture that can be decoded");
 
     for (const char* name : {"strip-1.gif", "strip-2.jpg"}) {  // the first third of each
         const Bytes whole = ReadFile(Strip(name));
@@ -184,9 +184,11 @@ TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
     }
 
     system.WriteFile(folder / "header.tmp", Bytes(jpeg.begin(), jpeg.begin() + 40));
-    EXPECT_FALSE(ErrorOf([&] { system.LoadPicture(folder / "header.tmp"); }).empty());
+    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "header.tmp"); }),
+              "The picture is damaged and cannot be decoded");
 
-    EXPECT_FALSE(ErrorOf([&] { system.LoadPicture(folder / "missing.tmp"); }).empty());
+    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "missing.tmp"); }),
+              "Cannot read < " + (folder / "missing.tmp") + " >: File not found.");
 }
 
 TEST(PictureDecoder, HugeDeclaredSizeIsRefusedBeforeDecoding) {
@@ -328,7 +330,7 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     broken.width = 1200;
     broken.height = 400;
     broken.bgrx.resize(16);
-    EXPECT_FALSE(ErrorOf([&] { system.SaveBitmap(broken, target); }).empty());
+    EXPECT_EQ(ErrorOf([&] { system.SaveBitmap(broken, target); }), "The picture's pixels do not match its size");
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_FALSE(Exists(target + ".new"));
 
@@ -347,8 +349,9 @@ TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
     EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
     system.DeleteFile(path);
     EXPECT_FALSE(Exists(path));
-    EXPECT_FALSE(ErrorOf([&] { system.DeleteFile(path); }).empty());
-    EXPECT_FALSE(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }).empty());
+    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }),
+              "Cannot write < " + (folder / "no-such-dir\\x.tmp") + " >: Path not found.");
 }
 
 TEST(Files, ApplicationPathIsTheExecutablesDirectory) {

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "wine_paths.h"
+
 namespace dromix::testing {
 
 // Polls `done` every 20 ms until it holds or `timeout` passes.
@@ -21,15 +23,6 @@ inline bool WaitUntil(const std::function<bool()>& done, std::chrono::millisecon
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-// The build tree's Unix path as Wine's drive Z: sees it.
-inline std::wstring BuildTreePath(const std::wstring& relative) {
-    const char* build = std::getenv("DROMIX_BUILD_DIR");
-    if (!build) throw std::runtime_error("DROMIX_BUILD_DIR is not set");
-    std::wstring path = L"Z:";
-    for (const char* c = build; *c; ++c) path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
-    return path + L"\\" + relative;
 }
 
 inline std::wstring ClassOf(HWND window) {

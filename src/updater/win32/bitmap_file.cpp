@@ -9,23 +9,6 @@
 namespace dromix {
 namespace {
 
-// Removes the temporary file unless the move over the target took it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!kept_) DeleteFileW(path_.c_str());
-    }
-    const std::wstring& Path() const { return path_; }
-    void Kept() { kept_ = true; }
-
-private:
-    std::wstring path_;
-    bool kept_ = false;
-};
-
 // Collects WriteBmp's row-sized pieces into large writes.
 class BufferedWriter {
 public:
@@ -55,18 +38,23 @@ private:
 }  // namespace
 
 void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::wstring& target) {
-    TemporaryFile temporary(target + L".new");
+    const std::wstring temporary = target + L".new";
+    // Removed unless the move over the target took it.
+    bool moved = false;
+    const ScopeExit removeLeftover([&] {
+        if (!moved) DeleteFileW(temporary.c_str());
+    });
     try {
-        UniqueFile file = files.Create(temporary.Path());
-        BufferedWriter writer(file, temporary.Path());
+        UniqueFile file = files.Create(temporary);
+        BufferedWriter writer(file, temporary);
         WriteBmp(picture, [&writer](std::span<const std::uint8_t> piece) { writer.Write(piece); });
         writer.Flush();
-        FileAccess::Finish(file, temporary.Path());
+        FileAccess::Finish(file, temporary);
     } catch (const std::bad_alloc&) {  // the temporary file goes, the target stays as it was
         throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
     }
-    files.Replace(temporary.Path(), target);
-    temporary.Kept();
+    files.Replace(temporary, target);
+    moved = true;
 }
 
 }  // namespace dromix

@@ -9,7 +9,7 @@
 
 #include "errors.h"
 #include "system_error.h"
-#include "url_resolver.h"
+#include "url_bytes.h"
 #include "wide_text.h"
 
 namespace dromix {
@@ -36,7 +36,8 @@ struct UrlParts {
 };
 
 UrlParts CrackUrl(const std::string& url) {
-    const std::wstring wide = Utf8ToWide(url);
+    // The page's bytes as they are, whatever its encoding: escaped, not converted.
+    const std::wstring wide = Utf8ToWide(EscapeUrlBytes(url));
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = 1;
@@ -70,49 +71,44 @@ void SetTimeout(HINTERNET handle, DWORD option, DWORD milliseconds) {
 
 // The request handle, shared between the worker (which opens and uses it) and the waiting thread
 // (which closes it when the overall deadline passes, making the worker's blocking call return).
+// Handles are closed outside the lock: closing one can wait for the call it interrupts.
 class CancellableRequest {
 public:
-    CancellableRequest() { InitializeCriticalSection(&lock_); }
+    CancellableRequest() = default;
     CancellableRequest(const CancellableRequest&) = delete;
     CancellableRequest& operator=(const CancellableRequest&) = delete;
-    ~CancellableRequest() {
-        Close();
-        DeleteCriticalSection(&lock_);
-    }
 
     // Takes ownership; false (handle closed) when the deadline has already passed.
     bool Adopt(HINTERNET request) {
-        EnterCriticalSection(&lock_);
+        UniqueInternet owned(request);
+        AcquireSRWLockExclusive(&lock_);
         const bool accepted = !cancelled_;
-        if (accepted) request_ = request;
-        LeaveCriticalSection(&lock_);
-        if (!accepted) InternetCloseHandle(request);
+        if (accepted) request_ = std::move(owned);
+        ReleaseSRWLockExclusive(&lock_);
         return accepted;
     }
     // From here on no request is adopted, and the one in use is closed.
     void Cancel() {
-        EnterCriticalSection(&lock_);
+        AcquireSRWLockExclusive(&lock_);
         cancelled_ = true;
-        LeaveCriticalSection(&lock_);
+        ReleaseSRWLockExclusive(&lock_);
         Close();
     }
     void Close() {
-        EnterCriticalSection(&lock_);
-        HINTERNET request = request_;
-        request_ = nullptr;
-        LeaveCriticalSection(&lock_);
-        if (request) InternetCloseHandle(request);
+        AcquireSRWLockExclusive(&lock_);
+        UniqueInternet request = std::move(request_);
+        ReleaseSRWLockExclusive(&lock_);
     }
     bool Cancelled() {
-        EnterCriticalSection(&lock_);
+        AcquireSRWLockShared(&lock_);
         const bool cancelled = cancelled_;
-        LeaveCriticalSection(&lock_);
+        ReleaseSRWLockShared(&lock_);
         return cancelled;
     }
 
 private:
-    CRITICAL_SECTION lock_;
-    HINTERNET request_ = nullptr;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    UniqueInternet request_;
     bool cancelled_ = false;
 };
 
@@ -172,7 +168,14 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
         SetTimeout(request, INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.receiveMs);
         SetTimeout(request, INTERNET_OPTION_SEND_TIMEOUT, timeouts.receiveMs);
 
-        if (!HttpSendRequestW(request, kCloseHeader, static_cast<DWORD>(-1), nullptr, 0)) ThrowLastError();
+        if (!HttpSendRequestW(request, kCloseHeader, static_cast<DWORD>(-1), nullptr, 0)) {
+            const DWORD error = GetLastError();
+            // A secure connection refused: the sentence names the problem, the URL names the server.
+            if (CertificateErrorText(error) || error == ERROR_INTERNET_SECURITY_CHANNEL_ERROR) {
+                throw UpdateError(SystemMessage(error) + " < " + url + " >");
+            }
+            ThrowSystemError(error);
+        }
 
         bool found = false;
         const DWORD status = QueryNumber(request, HTTP_QUERY_STATUS_CODE, found);
@@ -253,6 +256,25 @@ void RunWithDeadline(const std::function<void()>& job, DWORD deadlineMs, const s
 }
 
 }  // namespace
+
+std::string CombineUrl(const std::string& base, const std::string& relative) {
+    const std::wstring wideBase = Utf8ToWide(EscapeUrlBytes(base));
+    const std::wstring wideRelative = Utf8ToWide(EscapeUrlBytes(relative));
+    std::wstring combined(256, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD length = static_cast<DWORD>(combined.size());
+        if (InternetCombineUrlW(wideBase.c_str(), wideRelative.c_str(), combined.data(), &length, 0)) {
+            combined.resize(length);
+            return WideToUtf8(combined);
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER) {
+            ThrowSystemError(error, "The URL < " + relative + " > cannot be resolved against < " + base + " >");
+        }
+        combined.assign(length + 1, L'\0');
+    }
+    throw UpdateError("The URL < " + relative + " > cannot be resolved against < " + base + " >");
+}
 
 HttpClient::HttpClient(HttpTimeouts timeouts) : timeouts_(timeouts) {}
 

@@ -21,6 +21,10 @@ struct HttpTimeouts {
     DWORD overallMs = 300'000;
 };
 
+// `relative` resolved against `base` by the system's URL combiner. The page's bytes go in as they
+// are, whatever its encoding: escaped, not converted.
+std::string CombineUrl(const std::string& base, const std::string& relative);
+
 class HttpClient {
 public:
     explicit HttpClient(HttpTimeouts timeouts = {});

@@ -3,9 +3,7 @@
 #include "bitmap_file.h"
 #include "picture_decoder.h"
 #include "system_error.h"
-#include "url_resolver.h"
 #include "user_folders.h"
-#include "wallpaper.h"
 #include "wide_text.h"
 
 namespace dromix {
@@ -30,6 +28,23 @@ std::string WriteWithFallback(const std::string& path, std::wstring (*fallback)(
     const std::wstring elsewhere = fallback() + FileNameOf(wide);
     write(elsewhere);
     return WideToUtf8(elsewhere);
+}
+
+// Makes the bitmap at `path` the wallpaper and stores the setting in the user profile
+// (SPI_SETDESKWALLPAPER with SPIF_UPDATEINIFILE); raises with the system's message on failure.
+void SetDesktopWallpaper(const std::wstring& path) {
+    constexpr UINT kSetDeskWallpaper = 20;  // SPI_SETDESKWALLPAPER
+    constexpr UINT kUpdateIniFile = 1;      // SPIF_UPDATEINIFILE: stored, no change broadcast
+    std::string ansi;
+    BOOL done = FALSE;
+    if (WideToAnsi(path, ansi)) {
+        done = SystemParametersInfoA(kSetDeskWallpaper, 0, ansi.data(), kUpdateIniFile);
+    } else {
+        // A per-user folder whose name has no ANSI form can only be named through the wide call.
+        std::wstring wide = path;
+        done = SystemParametersInfoW(kSetDeskWallpaper, 0, wide.data(), kUpdateIniFile);
+    }
+    if (!done) ThrowLastError("Cannot set the wallpaper");
 }
 
 }  // namespace
