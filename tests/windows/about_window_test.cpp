@@ -62,19 +62,19 @@ Label Measure(HWND dialog, int id) {
 AboutView view;
 UINT_PTR timer = 0;
 
+// A named __stdcall function: GCC converts no lambda to a 32-bit WNDENUMPROC.
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // Runs inside the window's modal loop: once the window is up, measures it and presses "Ok".
 void CALLBACK MeasureAndClose(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            wchar_t cls[16] = {};
-            GetClassNameW(window, cls, 16);
-            if (std::wstring(cls) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&dialog));
+    EnumThreadWindows(GetCurrentThreadId(), &FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) return;
     KillTimer(nullptr, timer);
     RECT client{};
