@@ -28,6 +28,8 @@ void CycleWorker::Start() {
 
 unsigned __stdcall CycleWorker::Run(void* self) {
     auto* worker = static_cast<CycleWorker*>(self);
+    // When both want the processor, the window's thread comes first: a decode may wait, a click not.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     // The cycle reports its own failures in the log and never throws.
     worker->cycle_.GetUpdate();
     worker->busy_ = false;

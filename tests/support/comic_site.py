@@ -584,8 +584,8 @@ def daemonise():
 def stop(port_file):
     try:
         with open(port_file) as f:
-            port = int(f.read().strip())
-    except (OSError, ValueError):
+            port = int(f.read().split()[0])  # the http port; the https ones follow it
+    except (OSError, ValueError, IndexError):
         return 0  # nothing running
     try:
         urllib.request.urlopen("http://127.0.0.1:%d/_control/stop" % port, timeout=5).read()

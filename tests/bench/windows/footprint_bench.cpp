@@ -240,7 +240,8 @@ bool EndsACycle(const std::wstring& message) {
 std::wstring UpdateAndWait(HWND main) {
     const std::wstring before = LogText(main);
     PostMessageW(main, WM_COMMAND, IDM_MENU_UPDATE, 0);
-    for (int i = 0; i < 12000; ++i) {
+    // Read every 20 ms: reading the log box is itself a message the window answers.
+    for (int i = 0; i < 3000; ++i) {
         const std::wstring now = LogText(main);
         // The cycle's lines follow its blank separator line.
         const std::size_t blank = now.rfind(L"\r\n\r\n");
@@ -248,7 +249,7 @@ std::wstring UpdateAndWait(HWND main) {
             const std::wstring last = LastMessage(main);
             if (EndsACycle(last)) return last;
         }
-        Sleep(5);
+        Sleep(20);
     }
     throw std::runtime_error("A cycle did not end within a minute");
 }
