@@ -1,12 +1,5 @@
-# Cross-compiling for Windows with mingw-w64 (i686), posix threads: the 32-bit program with its tests
-# (GoogleTest needs std::mutex, which the win32-thread compilers lack), run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tests/support/wine-run")
+# Cross-compiling for Windows with mingw-w64 (i686), posix threads: the 32-bit program with its tests,
+# run under Wine.
+set(DROMIX_MINGW_TRIPLET i686-w64-mingw32)
+set(DROMIX_MINGW_THREADS posix)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -311,8 +311,8 @@ class Handler(BaseHTTPRequestHandler):
         elif mode in ("sized", "sized-chunked"):
             self.sized(state["size"], content_type, chunked=(mode == "sized-chunked"))
         elif mode in ("oversize", "oversize-undeclared"):
-            self.oversize(PAGE_LIMIT if kind == "page" else IMAGE_LIMIT, content_type,
-                          declared=(mode == "oversize"))
+            limit = PAGE_LIMIT if kind == "page" else IMAGE_LIMIT
+            self.sized(limit + 1024 * 1024, content_type, declared=(mode == "oversize"))  # one MiB over
         else:
             return False
         return True
@@ -322,11 +322,14 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
         self.connection.close()
 
-    def sized(self, size, content_type, chunked):
-        """Exactly `size` bytes with no declared length: chunks, or the connection's close, end them."""
+    def sized(self, size, content_type, chunked=False, declared=False):
+        """Exactly `size` bytes, streamed without holding them in memory: with the length declared, in
+        chunks, or ended by the connection's close."""
         self.send_response(200)
         self.send_header("Content-Type", content_type)
-        if chunked:
+        if declared:
+            self.send_header("Content-Length", str(size))
+        elif chunked:
             self.send_header("Transfer-Encoding", "chunked")
         else:
             self.send_header("Connection", "close")
@@ -345,24 +348,6 @@ class Handler(BaseHTTPRequestHandler):
         """Accepts the request and never answers, until the site stops."""
         self.close_connection = True
         self.site.stopping.wait()
-
-    def oversize(self, limit, content_type, declared):
-        """A body one MiB over the limit, streamed without holding it in memory."""
-        size = limit + 1024 * 1024
-        self.send_response(200)
-        self.send_header("Content-Type", content_type)
-        if declared:
-            self.send_header("Content-Length", str(size))
-        else:
-            self.send_header("Connection", "close")
-            self.close_connection = True
-        self.end_headers()
-        block = b"<!-- padding -->" * 4096
-        sent = 0
-        while sent < size:
-            piece = block[:min(len(block), size - sent)]
-            self.wfile.write(piece)
-            sent += len(piece)
 
     def page_html(self, mode):
         state = self.site.state()
