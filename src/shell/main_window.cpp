@@ -267,7 +267,7 @@ void MainWindow::OpenAbout() {
 // Closing the main window: the tray icon goes and the process ends at once; nothing is saved.
 void MainWindow::Unload() {
     tray_.reset();
-    // A cycle's thread may be anywhere, inside the system's own locks too; ending the process without
+    // A running cycle may be anywhere, inside the system's own locks too; ending the process without
     // the orderly DLL shutdown means nothing can wait on it. The bitmap is replaced in one step, so it
     // is never left half-written.
     if (cycles_.Running()) TerminateProcess(GetCurrentProcess(), 0);

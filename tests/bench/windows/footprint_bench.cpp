@@ -290,6 +290,16 @@ private:
 
 // The slowest answer of the window through changing cycles of each kind of strip.
 void MeasureAnswers(HWND main, int port, int cycles) {
+    // The yardstick: the same probe, as long as the cycles take, with no cycle running. The log box
+    // is read as often as while waiting for a cycle.
+    {
+        AnswerProbe probe(main);
+        for (int i = 0; i < 100; ++i) {
+            LogText(main);
+            Sleep(20);
+        }
+        Report("dromix.answer_worst_ms.idle", probe.Stop());
+    }
     struct Kind {
         const char* figure;
         const char* strip;
