@@ -51,16 +51,14 @@ MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, Cy
     : instance_(instance), log_(log), relay_(relay), cycles_(cycles) {
     RegisterMainClass(instance, &MainWindow::WindowProc);
     popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
-    const HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
+    UniqueMenu menuBar(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)));
     if (!popup_ || !menuBar) throw std::runtime_error("The menus cannot be loaded");
-    // The window owns its menu bar from here on and destroys it with itself.
     window_ = CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, kMainStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar, instance,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar.get(), instance,
                               this);
-    if (!window_) {
-        DestroyMenu(menuBar);
-        throw std::runtime_error("The main window cannot be created");
-    }
+    if (!window_) throw std::runtime_error("The main window cannot be created");
+    // The window owns its menu bar from here on and destroys it with itself.
+    menuBar.release();
 }
 
 MainWindow::~MainWindow() {
