@@ -4,7 +4,6 @@
 // a transfer or a conversion ends it within a second and leaves the bitmap whole.
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -18,53 +17,15 @@
 namespace dromix::e2e {
 namespace {
 
+using dromix::testing::WindowProbe;
+
 constexpr auto kAnswerGoal = 100ms;
-
-// WM_NULL sent to the window every 10 ms from a thread of its own; the slowest answer is kept.
-class WindowProbe {
-public:
-    explicit WindowProbe(HWND window)
-        : thread_([this, window] {
-              while (!stop_) {
-                  const auto sent = std::chrono::steady_clock::now();
-                  DWORD_PTR result = 0;
-                  if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) ++unanswered_;
-                  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
-                      std::chrono::steady_clock::now() - sent);
-                  if (took > worst_.load()) worst_ = took;
-                  ++probes_;
-                  std::this_thread::sleep_for(10ms);
-              }
-          }) {}
-    ~WindowProbe() {
-        stop_ = true;
-        thread_.join();
-    }
-    std::chrono::microseconds Worst() const { return worst_; }
-    double WorstMs() const { return static_cast<double>(worst_.load().count()) / 1000.0; }
-    int Probes() const { return probes_; }
-    int Unanswered() const { return unanswered_; }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<std::chrono::microseconds> worst_{std::chrono::microseconds(0)};
-    std::atomic<int> probes_{0};
-    std::atomic<int> unanswered_{0};
-    std::thread thread_;
-};
-
-HWND FindAbout(DWORD pid, HWND main) {
-    for (HWND w : dromix::testing::TopWindowsOf(pid)) {
-        if (dromix::testing::ClassOf(w) == L"#32770" && GetWindow(w, GW_OWNER) == main && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
 
 // Opens About from the menu bar and returns its window.
 HWND OpenAbout(Program& program) {
     PostMessageW(program.Main(), WM_COMMAND, IDM_ABOUT, 0);
     HWND about = nullptr;
-    WaitUntil([&] { return (about = FindAbout(program.Process().Id(), program.Main())) != nullptr; }, 5s);
+    WaitUntil([&] { return (about = dromix::testing::FindAbout(program.Process().Id(), program.Main())) != nullptr; }, 5s);
     return about;
 }
 

@@ -69,13 +69,6 @@ HWND OpenPopup(DWORD pid) {
     return nullptr;
 }
 
-HWND FindAbout(DWORD pid, HWND main) {
-    for (HWND w : TopWindowsOf(pid)) {
-        if (ClassOf(w) == L"#32770" && GetWindow(w, GW_OWNER) == main && IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
 constexpr BYTE kFixedSignature[] = {0xBD, 0x04, 0xEF, 0xFE};
 
 // Dromix.exe loaded as data, for its resources.

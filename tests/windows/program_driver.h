@@ -3,6 +3,7 @@
 // choose menu commands and answer its message boxes.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -100,6 +101,54 @@ inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* 
     WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption)) != nullptr; });
     return found;
 }
+// The About window that `main` of process `pid` has open, or null.
+inline HWND FindAbout(DWORD pid, HWND main) {
+    for (HWND w : TopWindowsOf(pid)) {
+        if (ClassOf(w) == L"#32770" && GetWindow(w, GW_OWNER) == main && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+// WM_NULL sent to a window every 10 ms from a thread of its own while the probe lives; the slowest
+// answer is kept.
+class WindowProbe {
+public:
+    explicit WindowProbe(HWND window)
+        : thread_([this, window] {
+              while (!stop_) {
+                  const auto sent = std::chrono::steady_clock::now();
+                  DWORD_PTR result = 0;
+                  if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) ++unanswered_;
+                  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+                      std::chrono::steady_clock::now() - sent);
+                  if (took > worst_.load()) worst_ = took;
+                  ++probes_;
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+          }) {}
+    ~WindowProbe() { Stop(); }
+    WindowProbe(const WindowProbe&) = delete;
+    WindowProbe& operator=(const WindowProbe&) = delete;
+
+    // Ends the probing; the slowest answer in milliseconds.
+    double Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return WorstMs();
+    }
+    std::chrono::microseconds Worst() const { return worst_; }
+    double WorstMs() const { return static_cast<double>(worst_.load().count()) / 1000.0; }
+    int Probes() const { return probes_; }
+    int Unanswered() const { return unanswered_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<std::chrono::microseconds> worst_{std::chrono::microseconds(0)};
+    std::atomic<int> probes_{0};
+    std::atomic<int> unanswered_{0};
+    std::thread thread_;
+};
+
 
 // One running Dromix.exe; ended (if it has not ended by itself) when the test is over.
 class DromixProcess {

@@ -10,7 +10,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -18,10 +17,10 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_support.h"
+#include "program_driver.h"
 #include "resource.h"
 
 namespace dromix::bench {
@@ -260,40 +259,12 @@ void ExpectDone(const std::wstring& last, int cycle) {
     }
 }
 
-// The slowest answer to WM_NULL, sent every 10 ms from a thread of its own, while it lives.
-class AnswerProbe {
-public:
-    explicit AnswerProbe(HWND window)
-        : thread_([this, window] {
-              while (!stop_) {
-                  const double sent = NowMs();
-                  DWORD_PTR result = 0;
-                  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-                  worst_ = std::max(worst_.load(), NowMs() - sent);
-                  Sleep(10);
-              }
-          }) {}
-    ~AnswerProbe() { Stop(); }
-    AnswerProbe(const AnswerProbe&) = delete;
-    AnswerProbe& operator=(const AnswerProbe&) = delete;
-    double Stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return worst_;
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<double> worst_{0};
-    std::thread thread_;
-};
-
 // The slowest answer of the window through changing cycles of each kind of strip.
 void MeasureAnswers(HWND main, int port, int cycles) {
     // The yardstick: the same probe, as long as the cycles take, with no cycle running. The log box
     // is read as often as while waiting for a cycle.
     {
-        AnswerProbe probe(main);
+        dromix::testing::WindowProbe probe(main);
         for (int i = 0; i < 100; ++i) {
             LogText(main);
             Sleep(20);
@@ -313,7 +284,7 @@ void MeasureAnswers(HWND main, int port, int cycles) {
             // Relative first: the cycles before ended on the absolute URL of the first strip.
             SiteControl(port, std::string("fault?image=") + kind.image +
                                   (cycle % 2 ? "&page=ok" : "&page=relative-url"));
-            AnswerProbe probe(main);
+            dromix::testing::WindowProbe probe(main);
             const std::wstring last = UpdateAndWait(main);
             worst = std::max(worst, probe.Stop());
             ExpectDone(last, cycle);
