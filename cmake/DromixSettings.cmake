@@ -25,7 +25,7 @@ endforeach()
 
 set(DROMIX_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/src/app/constants.h.in ${DROMIX_GENERATED_DIR}/constants.h @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/src/app/version.h.in ${DROMIX_GENERATED_DIR}/version.h @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/version.h.in ${DROMIX_GENERATED_DIR}/version.h @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/resources/dromix.manifest.in ${DROMIX_GENERATED_DIR}/dromix.manifest @ONLY)
 # The release package's readme for Windows users, with Windows line ends.
 string(LENGTH "${PROJECT_VERSION}" dromix_version_length)

@@ -9,17 +9,13 @@
 
 #define IDD_ABOUT 301
 
-// Menu commands of the menu bar ("&Menu", "&About").
-#define IDM_MENU_UPDATE 1001
-#define IDM_MENU_HIDE 1002
-#define IDM_MENU_EXIT 1003
+// Menu commands. An item of the menu bar and one of the tray popup that do the same share its ID.
+#define IDM_UPDATE 1001
+#define IDM_HIDE 1002
+#define IDM_EXIT 1003
 #define IDM_ABOUT 1004
-
-// Menu commands of the tray popup ("Popup").
 #define IDM_CANCEL 1101
 #define IDM_SHOW 1102
-#define IDM_UPDATE 1103
-#define IDM_EXIT 1104
 
 // Controls.
 #define IDC_LOG 2001

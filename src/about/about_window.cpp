@@ -7,7 +7,6 @@
 #include <string>
 
 #include "about_layout.h"
-#include "constants.h"
 #include "dpi.h"
 #include "fatal_error.h"
 #include "handles.h"
@@ -167,17 +166,16 @@ private:
         std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
         text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), length + 1)));
         SIZE extent{};
-        const HDC dc = GetDC(label);
-        if (!dc) return extent;
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        const WindowDc labelDc(label);
+        if (!labelDc) return extent;
+        const HDC dc = labelDc.get();
+        const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         ABC first{}, last{};
         if (!text.empty() && GetCharABCWidthsW(dc, text.front(), text.front(), &first) &&
             GetCharABCWidthsW(dc, text.back(), text.back(), &last)) {
             extent.cx += std::max(0, -first.abcA) + std::max(0, -last.abcC);
         }
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
         return extent;
     }
 
@@ -216,13 +214,9 @@ POINT CentreOver(const RECT& owner, SIZE size) {
     return {owner.left + (ownerWidth - size.cx) / 2, owner.top + (ownerHeight - size.cy) / 2};
 }
 
-AboutTexts BuiltInAboutTexts() { return {kAuthorCredit, kAuthorUrl}; }
-
 void ShowAboutWindow(HINSTANCE instance, HWND owner, const AboutTexts& texts) {
     AboutWindow about(instance, texts);
     about.ShowModal(owner);
 }
-
-void ShowAboutWindow(HINSTANCE instance, HWND owner) { ShowAboutWindow(instance, owner, BuiltInAboutTexts()); }
 
 }  // namespace dromix

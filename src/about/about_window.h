@@ -12,13 +12,8 @@ struct AboutTexts {
     std::string url;
 };
 
-// The texts this build was configured with.
-AboutTexts BuiltInAboutTexts();
-
-// Opens the window centred over `owner` and returns once it is closed. The owner takes no input
-// meanwhile; its timer keeps running.
-void ShowAboutWindow(HINSTANCE instance, HWND owner);
-// The same with other texts; the program itself always shows the built-in ones.
+// Opens the window centred over `owner` with `texts`, and returns once it is closed. The owner takes
+// no input meanwhile; its timer keeps running.
 void ShowAboutWindow(HINSTANCE instance, HWND owner, const AboutTexts& texts);
 
 // Where a window of `size` goes to be centred over `owner` (outer rectangles; no clamping to the

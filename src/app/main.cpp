@@ -1,9 +1,10 @@
 // Start-up: the single-instance rule, the first update state and the main window, then the message
-// loop until the main window ends the process.
+// loop until the main window is closed.
 #include <windows.h>
 
-#include <memory>
+#include <optional>
 
+#include "about_window.h"
 #include "activity_log.h"
 #include "constants.h"
 #include "cycle_worker.h"
@@ -17,8 +18,9 @@
 
 namespace dromix {
 
-// Everything that lives until the process ends. The update cycle starts with "!" as its last URL; it
-// runs on its worker thread and writes its log through the relay, which the window's thread shows.
+// Everything that lives while the main window does, released in the reverse order of its making once
+// the window is closed. The update cycle starts with "!" as its last URL; it runs on its worker thread
+// and writes its log through the relay, which the window's thread shows.
 class Program {
 public:
     Program(SingleInstance instance, HINSTANCE module)
@@ -26,9 +28,10 @@ public:
           log_(&SystemLocalTime),
           relay_(&SystemLocalTime),
           system_(SystemOptionsWithTestHooks()),
-          cycle_(system_, relay_, kPageUrl),
+          cycle_(system_, relay_, kPageUrl, kBitmapPath),
           cycles_(cycle_),
-          window_(module, log_, relay_, cycles_) {}
+          window_(module, log_, relay_, cycles_,
+                  [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); }) {}
 
     void Show() { window_.Show(); }
 
@@ -42,18 +45,6 @@ private:
     MainWindow window_;
 };
 
-// A second copy says so and ends once the message is dismissed; the first one carries on.
-std::unique_ptr<Program> Main(HINSTANCE module) {
-    std::optional<SingleInstance> instance = SingleInstance::Claim(kSingleInstanceName);
-    if (!instance) {
-        MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
-        ExitProcess(0);
-    }
-    auto program = std::make_unique<Program>(std::move(*instance), module);
-    program->Show();
-    return program;
-}
-
 int RunMessageLoop() {
     MSG message{};
     BOOL got;
@@ -64,12 +55,23 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
+// A second copy says so and ends once the message is dismissed; the first one carries on.
+int Main(HINSTANCE module) {
+    std::optional<SingleInstance> instance = SingleInstance::Claim(kSingleInstanceName);
+    if (!instance) {
+        MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    Program program(std::move(*instance), module);
+    program.Show();
+    return RunMessageLoop();
+}
+
 }  // namespace dromix
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     try {
-        const auto program = dromix::Main(module);
-        return dromix::RunMessageLoop();
+        return dromix::Main(module);
     } catch (...) {
         dromix::ReportCurrentException();
     }

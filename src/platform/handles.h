@@ -1,9 +1,10 @@
 #pragma once
 // Ownership of every system handle and COM pointer the program holds, in one place: a move-only
-// owner that closes its handle exactly once with the closer of its kind, and a scope-exit helper for
-// the few things that must be undone however a scope ends.
+// owner that closes its handle exactly once with the closer of its kind, guards for what is held only
+// for a scope (a device context, a selected GDI object, an SRW lock, COM on this thread), and a
+// scope-exit helper for the few other things that must be undone however a scope ends.
 #include <windows.h>
-#include <wininet.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -70,9 +71,6 @@ struct FileHandleKind {
     static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool Close(Type handle) noexcept { return CloseHandle(handle) != FALSE; }
 };
-struct InternetHandleKind : NullIsNone<HINTERNET> {
-    static bool Close(Type handle) noexcept { return InternetCloseHandle(handle) != FALSE; }
-};
 struct FontKind : NullIsNone<HFONT> {
     static bool Close(Type font) noexcept { return DeleteObject(font) != FALSE; }
 };
@@ -96,13 +94,84 @@ struct ComKind : NullIsNone<Interface*> {
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleKind>;
 using UniqueFile = UniqueHandle<FileHandleKind>;
-using UniqueInternet = UniqueHandle<InternetHandleKind>;
 using UniqueFont = UniqueHandle<FontKind>;
 using UniqueIcon = UniqueHandle<IconKind>;
 using UniqueMenu = UniqueHandle<MenuKind>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryKind>;
 template <typename Interface>
 using ComPtr = UniqueHandle<ComKind<Interface>>;
+
+// A window's device context, released to its window when the scope ends.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A GDI object selected into a device context for the scope; what it replaced is selected back.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// An SRW lock held for the scope, exclusively or shared.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+class SharedLock {
+public:
+    explicit SharedLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockShared(&lock_); }
+    ~SharedLock() { ReleaseSRWLockShared(&lock_); }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+// COM initialised on this thread for the scope. A thread that already runs COM in another mode keeps
+// it (result() is then RPC_E_CHANGED_MODE) and nothing is undone.
+class ComApartment {
+public:
+    explicit ComApartment(DWORD mode) noexcept : result_(CoInitializeEx(nullptr, mode)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+    HRESULT result() const noexcept { return result_; }
+
+private:
+    HRESULT result_;
+};
 
 // Runs `undo` when the scope ends, whether by return or by exception.
 template <typename Undo>

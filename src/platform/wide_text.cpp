@@ -4,14 +4,13 @@
 
 #include <climits>
 #include <cstdint>
-
-#include "errors.h"
+#include <stdexcept>
 
 namespace dromix {
 namespace {
 
 int CheckedLength(std::size_t size) {
-    if (size > static_cast<std::size_t>(INT_MAX)) throw UpdateError("The text is too long");
+    if (size > static_cast<std::size_t>(INT_MAX)) throw std::length_error("The text is too long");
     return static_cast<int>(size);
 }
 
@@ -90,7 +89,7 @@ std::string WideToUtf8(std::wstring_view text) {
     if (text.empty()) return {};
     const int length = CheckedLength(text.size());
     const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) throw UpdateError("The text cannot be converted to UTF-8");
+    if (needed <= 0) throw std::range_error("The text cannot be converted to UTF-8");
     std::string narrow(static_cast<std::size_t>(needed), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
     return narrow;

@@ -1,25 +1,65 @@
 #include "log_box.h"
 
+#include <stdexcept>
+
 #include "wide_text.h"
 
 namespace dromix {
+namespace {
 
-void ShowLogChange(HWND box, const LogChange& change) {
-    if (!change.removed.empty()) {
-        const auto removed = static_cast<LPARAM>(Utf8ToWide(change.removed).size());
-        SendMessageW(box, EM_SETSEL, 0, removed);
-        SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    }
-    const int length = GetWindowTextLengthW(box);
-    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(length), length);
-    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Utf8ToWide(change.appended).c_str()));
-    MoveCaretToEnd(box);
+constexpr COLORREF kTextColour = RGB(0, 255, 0);
+constexpr COLORREF kBackColour = RGB(0, 0, 0);
+constexpr int kFontTenthsOfPoint = 60;
+
+}  // namespace
+
+LogBox::LogBox(HWND parent, HINSTANCE instance, int id) {
+    constexpr DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+    box_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!box_) throw std::runtime_error("The log box cannot be created");
+    // The trimmed log can still outgrow the box's default 32 K characters when its lines are long.
+    SendMessageW(box_, EM_SETLIMITTEXT, 0, 0);
 }
 
-void MoveCaretToEnd(HWND box) {
-    const int length = GetWindowTextLengthW(box);
-    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(length), length);
-    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+// The box goes before its font.
+LogBox::~LogBox() { DestroyWindow(box_); }
+
+void LogBox::Layout(const TwipsBox& box, unsigned dpi) {
+    const RECT at = BoxToPixels(box, dpi);
+    MoveWindow(box_, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+    UniqueFont font(CreateFontW(FontHeight(kFontTenthsOfPoint, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                FIXED_PITCH | FF_MODERN, L"Terminal"));
+    if (font) {
+        SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        font_ = std::move(font);  // the old font is released only once the box no longer uses it
+    }
+}
+
+void LogBox::Show(const LogChange& change) {
+    if (!change.removed.empty()) {
+        const auto removed = static_cast<LPARAM>(Utf8ToWide(change.removed).size());
+        SendMessageW(box_, EM_SETSEL, 0, removed);
+        SendMessageW(box_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+    const int length = GetWindowTextLengthW(box_);
+    SendMessageW(box_, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(box_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Utf8ToWide(change.appended).c_str()));
+    MoveCaretToEnd();
+}
+
+void LogBox::MoveCaretToEnd() {
+    const int length = GetWindowTextLengthW(box_);
+    SendMessageW(box_, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(box_, EM_SCROLLCARET, 0, 0);
+}
+
+HBRUSH LogBox::Colours(HWND control, HDC dc) const {
+    if (control != box_) return nullptr;
+    SetTextColor(dc, kTextColour);
+    SetBkColor(dc, kBackColour);
+    return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 }
 
 }  // namespace dromix

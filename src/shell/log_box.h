@@ -1,16 +1,39 @@
 #pragma once
-// The activity log's edit box: how a change of the log's text reaches it.
+// The activity log's box: a read-only, multi-line edit control on the main window, green bold
+// Terminal on black at the window's DPI. It shows the log by applying each of its changes and keeps
+// the caret at the end, so that the last line is in view.
 #include <windows.h>
 
 #include "activity_log.h"
+#include "dpi.h"
+#include "handles.h"
 
 namespace dromix {
 
-// Cuts what the trim removed from the start of the box and appends the new text: replacing the
-// whole text for every line costs many times more, above all while the window is hidden.
-void ShowLogChange(HWND box, const LogChange& change);
+class LogBox {
+public:
+    LogBox(HWND parent, HINSTANCE instance, int id);
+    ~LogBox();
+    LogBox(const LogBox&) = delete;
+    LogBox& operator=(const LogBox&) = delete;
 
-// The caret at the very end, which scrolls the box to its last line.
-void MoveCaretToEnd(HWND box);
+    // Places the box at `box` and sets its font, both at `dpi`.
+    void Layout(const TwipsBox& box, unsigned dpi);
+
+    // Cuts what the trim removed from the start of the box and appends the new text: replacing the
+    // whole text for every line costs many times more, above all while the window is hidden.
+    void Show(const LogChange& change);
+
+    // The caret at the very end, which scrolls the box to its last line.
+    void MoveCaretToEnd();
+
+    // For the parent's WM_CTLCOLOREDIT and WM_CTLCOLORSTATIC (a read-only box asks with the latter):
+    // the box's colours set on `dc` and its background brush, or null when `control` is another one.
+    HBRUSH Colours(HWND control, HDC dc) const;
+
+private:
+    HWND box_;
+    UniqueFont font_;
+};
 
 }  // namespace dromix

@@ -7,10 +7,9 @@
 namespace dromix {
 
 void LogRelay::Target(HWND window, UINT message) {
-    AcquireSRWLockExclusive(&lock_);
+    const ExclusiveLock locked(lock_);
     window_ = window;
     message_ = message;
-    ReleaseSRWLockExclusive(&lock_);
 }
 
 void LogRelay::AddLog(const std::string& message) { Push({false, clock_(), message}); }
@@ -18,8 +17,7 @@ void LogRelay::AddLog(const std::string& message) { Push({false, clock_(), messa
 void LogRelay::AppendRaw(const std::string& text) { Push({true, {}, text}); }
 
 void LogRelay::Push(Entry entry) {
-    AcquireSRWLockExclusive(&lock_);
-    const ScopeExit unlock([this] { ReleaseSRWLockExclusive(&lock_); });
+    const ExclusiveLock locked(lock_);
     waiting_.push_back(std::move(entry));
     // A full message queue refuses the post; the next line tries again.
     if (!posted_ && window_) posted_ = PostMessageW(window_, message_, 0, 0) != FALSE;
@@ -27,10 +25,11 @@ void LogRelay::Push(Entry entry) {
 
 void LogRelay::DeliverTo(ActivityLog& log) {
     std::deque<Entry> entries;
-    AcquireSRWLockExclusive(&lock_);
-    entries.swap(waiting_);
-    posted_ = false;
-    ReleaseSRWLockExclusive(&lock_);
+    {
+        const ExclusiveLock locked(lock_);
+        entries.swap(waiting_);
+        posted_ = false;
+    }
     for (const Entry& entry : entries) {
         if (entry.raw) {
             log.AppendRaw(entry.text);

@@ -1,13 +1,10 @@
 #include "main_window.h"
 
 #include <stdexcept>
-#include <string>
+#include <utility>
 
-#include "about_window.h"
 #include "fatal_error.h"
-#include "log_box.h"
 #include "resource.h"
-#include "wide_text.h"
 
 namespace dromix {
 namespace {
@@ -16,13 +13,6 @@ constexpr UINT_PTR kUpdateTimerId = 1;
 // Posted by the log relay when the cycle has written lines.
 constexpr UINT kLogLinesWaiting = WM_APP + 1;
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr COLORREF kLogTextColour = RGB(0, 255, 0);
-constexpr COLORREF kLogBackColour = RGB(0, 0, 0);
-constexpr int kLogFontTenthsOfPoint = 60;
-
-// The tray icon's mouse messages of interest.
-constexpr UINT kTrayDoubleClick = WM_LBUTTONDBLCLK;  // 515
-constexpr UINT kTrayRightDown = WM_RBUTTONDOWN;      // 516
 
 ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW cls{};
@@ -47,24 +37,23 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles)
-    : instance_(instance), log_(log), relay_(relay), cycles_(cycles) {
+MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles,
+                       AboutOpener openAbout)
+    : instance_(instance), log_(log), relay_(relay), cycles_(cycles), openAbout_(std::move(openAbout)) {
     RegisterMainClass(instance, &MainWindow::WindowProc);
     popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
     UniqueMenu menuBar(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)));
     if (!popup_ || !menuBar) throw std::runtime_error("The menus cannot be loaded");
-    window_ = CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, kMainStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar.get(), instance,
-                              this);
-    if (!window_) throw std::runtime_error("The main window cannot be created");
+    const HWND window = CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, kMainStyle, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar.get(),
+                                        instance, this);
+    if (!window) throw std::runtime_error("The main window cannot be created");
     // The window owns its menu bar from here on and destroys it with itself.
     menuBar.release();
 }
 
+// Only when the window was not closed, as when start-up failed after creating it.
 MainWindow::~MainWindow() {
-    tray_.reset();
-    relay_.Target(nullptr, 0);
-    log_.OnChange(nullptr);
     if (window_) DestroyWindow(window_);
 }
 
@@ -81,6 +70,11 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -89,6 +83,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (tray_ && OnTrayEvent(tray_->OnMessage(message, lParam))) return 0;
     switch (message) {
     case WM_CREATE:
         Load();
@@ -102,21 +97,19 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         OnSize(wParam);
         return 0;
-    case WM_MOUSEMOVE:
-        // The tray icon's messages arrive here too. The icon exists only while the window is
-        // minimised or hidden, when the pointer cannot be over the client area; so real pointer
-        // movement, whose X can pass 515 on a high-DPI screen, never counts as a click on the icon.
-        if (IsIconic(window_) || !IsWindowVisible(window_)) OnTrayMessage(LOWORD(lParam));
-        return 0;
     case WM_TIMER:
         if (wParam == kUpdateTimerId) {
             OnTimer();
             return 0;
         }
         break;
-    case WM_CTLCOLORSTATIC:  // a read-only edit box asks with this one
+    case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
-        if (reinterpret_cast<HWND>(lParam) == logBox_) return LogBoxColours(reinterpret_cast<HDC>(wParam));
+        if (logBox_) {
+            if (const HBRUSH brush = logBox_->Colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+        }
         break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -125,17 +118,36 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         relay_.DeliverTo(log_);
         return 0;
     case WM_CLOSE:
-        Unload();
+        Close();
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
     default:
-        if (tray_ && message == tray_->TaskbarCreatedMessage()) {
-            // A restarted shell has lost the icon. If it refuses the icon now, the window stays
-            // reachable, minimised on the taskbar.
-            if (!tray_->OnTaskbarCreated()) ShowWindow(window_, SW_SHOWMINNOACTIVE);
-            return 0;
-        }
         break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// True when the message was the tray icon's.
+bool MainWindow::OnTrayEvent(TrayEvent event) {
+    switch (event) {
+    case TrayEvent::NotForTheIcon:
+        return false;
+    case TrayEvent::Restore:
+        ShowFromTray();
+        break;
+    case TrayEvent::OpenPopup:
+        OpenPopup();
+        break;
+    case TrayEvent::Lost:
+        // Without its icon the window stays reachable, minimised on the taskbar.
+        ShowWindow(window_, SW_SHOWMINNOACTIVE);
+        break;
+    case TrayEvent::Handled:
+        break;
+    }
+    return true;
 }
 
 // When the window is created: the schedule's first countdown, the tray icon's record, the log box and
@@ -145,15 +157,9 @@ void MainWindow::Load() {
     SendMessageW(window_, WM_SETICON, ICON_BIG, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICON)));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(GetClassLongPtrW(window_, GCLP_HICONSM)));
     tray_.emplace(window_, instance_, IDI_APP, "Dromix");
-
-    constexpr DWORD logStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-    logBox_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", logStyle, 0, 0, 0, 0, window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), instance_, nullptr);
-    if (!logBox_) throw std::runtime_error("The log box cannot be created");
-    // The trimmed log can still outgrow the box's default 32 K characters when its lines are long.
-    SendMessageW(logBox_, EM_SETLIMITTEXT, 0, 0);
+    logBox_.emplace(window_, instance_, IDC_LOG);
     ApplyDpi(WindowDpi(window_));
-    log_.OnChange([this](const LogChange& change) { ShowLogChange(logBox_, change); });
+    log_.OnChange([this](const LogChange& change) { logBox_->Show(change); });
     relay_.Target(window_, kLogLinesWaiting);
 
     if (!SetTimer(window_, kUpdateTimerId, kTickMilliseconds, nullptr)) {
@@ -162,17 +168,9 @@ void MainWindow::Load() {
 }
 
 void MainWindow::ApplyDpi(unsigned dpi) {
-    SetClientSize(window_, TwipsToPixels(kMainClientWidthTwips, dpi),
-                  TwipsToPixels(kMainClientHeightTwips, dpi), dpi);
-    const RECT box = BoxToPixels(kLogBoxTwips, dpi);
-    MoveWindow(logBox_, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
-    UniqueFont font(CreateFontW(FontHeight(kLogFontTenthsOfPoint, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE,
-                                FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Terminal"));
-    if (font) {
-        SendMessageW(logBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-        logFont_ = std::move(font);  // the old font is released only once the box no longer uses it
-    }
+    SetClientSize(window_, TwipsToPixels(kMainClientWidthTwips, dpi), TwipsToPixels(kMainClientHeightTwips, dpi),
+                  dpi);
+    logBox_->Layout(kLogBoxTwips, dpi);
 }
 
 void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
@@ -182,27 +180,20 @@ void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     tray_->OnDpiChanged(dpi);
 }
 
-LRESULT MainWindow::LogBoxColours(HDC dc) {
-    SetTextColor(dc, kLogTextColour);
-    SetBkColor(dc, kLogBackColour);
-    return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
-}
-
 void MainWindow::OnCommand(int id) {
     switch (id) {
-    case IDM_MENU_UPDATE:
     case IDM_UPDATE:
         cycles_.Start();
         break;
-    case IDM_MENU_HIDE:
+    case IDM_HIDE:
         ShowWindow(window_, SW_MINIMIZE);  // WM_SIZE does the rest
         break;
     case IDM_SHOW:
         ShowFromTray();
         break;
-    case IDM_MENU_EXIT:
     case IDM_EXIT:
-        Unload();
+        Close();
+        break;
     case IDM_ABOUT:
         OpenAbout();
         break;
@@ -216,15 +207,7 @@ void MainWindow::OnSize(WPARAM state) {
     if (state == SIZE_MINIMIZED) {
         IntoTray();
     } else {
-        MoveCaretToEnd(logBox_);
-    }
-}
-
-void MainWindow::OnTrayMessage(UINT mouseMessage) {
-    if (mouseMessage == kTrayDoubleClick) {
-        ShowFromTray();
-    } else if (mouseMessage == kTrayRightDown) {
-        OpenPopup();
+        logBox_->MoveCaretToEnd();
     }
 }
 
@@ -239,7 +222,7 @@ void MainWindow::IntoTray() {
 }
 
 void MainWindow::ShowFromTray() {
-    MoveCaretToEnd(logBox_);
+    logBox_->MoveCaretToEnd();
     ShowWindow(window_, SW_RESTORE);  // its WM_SIZE puts the caret at the end as well
     tray_->Delete();
     ShowWindow(window_, SW_SHOW);
@@ -259,17 +242,27 @@ void MainWindow::OpenAbout() {
     if (aboutOpen_) return;
     aboutOpen_ = true;
     const ScopeExit closed([this] { aboutOpen_ = false; });
-    ShowAboutWindow(instance_, window_);
+    openAbout_(window_);
 }
 
-// Closing the main window: the tray icon goes and the process ends at once; nothing is saved.
-void MainWindow::Unload() {
+// Every end of the program: the tray icon goes and the timer stops; nothing is saved. A running cycle
+// may be anywhere, inside the system's own locks too, so it is not waited for: the process ends where
+// it stands (the bitmap is replaced in one step, so it is never left half-written). Otherwise the
+// window goes, the message loop ends and everything is released in order.
+void MainWindow::Close() {
+    KillTimer(window_, kUpdateTimerId);
     tray_.reset();
-    // A running cycle may be anywhere, inside the system's own locks too; ending the process without
-    // the orderly DLL shutdown means nothing can wait on it. The bitmap is replaced in one step, so it
-    // is never left half-written.
     if (cycles_.Running()) TerminateProcess(GetCurrentProcess(), 0);
-    ExitProcess(0);
+    DestroyWindow(window_);
+}
+
+void MainWindow::OnDestroy() {
+    KillTimer(window_, kUpdateTimerId);
+    tray_.reset();
+    relay_.Target(nullptr, 0);
+    log_.OnChange(nullptr);
+    logBox_.reset();
+    PostQuitMessage(0);
 }
 
 }  // namespace dromix

@@ -1,16 +1,16 @@
 #pragma once
-// The program's only main window. It shows the activity log, drives the hourly schedule
-// from its timer, starts the update cycles on their worker thread, carries the menu bar and the tray
-// popup, and owns the program's lifetime: closing it removes the tray icon and ends the process at
-// once.
+// The program's only main window. It carries the menu bar and the tray popup and carries out their
+// commands, drives the hourly schedule from its timer, starts the update cycles on their worker
+// thread, and holds the log box and the tray icon. Closing it ends the program.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 #include "activity_log.h"
 #include "cycle_worker.h"
-#include "dpi.h"
 #include "handles.h"
+#include "log_box.h"
 #include "log_relay.h"
 #include "tray_icon.h"
 #include "update_schedule.h"
@@ -27,45 +27,48 @@ inline constexpr TwipsBox kLogBoxTwips{120, 0, 6975, 2775};
 
 class MainWindow {
 public:
-    // Creates the window (and with it the countdown, the tray icon and the timer) without showing it. The cycle's
-    // lines arrive through `relay` and are shown from `log`.
-    MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles);
+    // Opens the About window over `owner` and returns once it is closed.
+    using AboutOpener = std::function<void(HWND owner)>;
+
+    // Creates the window (and with it the countdown, the tray icon's record, the log box and the
+    // timer) without showing it. The cycle's lines arrive through `relay` and are shown from `log`.
+    MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles, AboutOpener openAbout);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Shows the window modeless, in its normal state.
     void Show();
-    HWND Handle() const { return window_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnTrayEvent(TrayEvent event);
 
     void Load();
     void OnCommand(int id);
     void OnSize(WPARAM state);
-    void OnTrayMessage(UINT mouseMessage);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
     void OnTimer();
-    LRESULT LogBoxColours(HDC dc);
+    void OnDestroy();
 
     void ApplyDpi(unsigned dpi);
     void IntoTray();
     void ShowFromTray();
     void OpenPopup();
     void OpenAbout();
-    [[noreturn]] void Unload();
+    void Close();
 
     HINSTANCE instance_;
     ActivityLog& log_;
     LogRelay& relay_;
     CycleWorker& cycles_;
+    AboutOpener openAbout_;
     UpdateSchedule schedule_;
-    std::optional<TrayIcon> tray_;  // made when the window is created
     HWND window_ = nullptr;
-    HWND logBox_ = nullptr;
-    UniqueFont logFont_;
+    // Made when the window is created, gone when it is destroyed.
+    std::optional<TrayIcon> tray_;
+    std::optional<LogBox> logBox_;
     UniqueMenu popup_;
     bool aboutOpen_ = false;
 };

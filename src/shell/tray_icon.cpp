@@ -49,9 +49,21 @@ void TrayIcon::Delete() {
     added_ = false;
 }
 
-bool TrayIcon::OnTaskbarCreated() {
-    if (!added_) return true;
-    return Add();
+TrayEvent TrayIcon::OnMessage(UINT message, LPARAM lParam) {
+    if (message == taskbarCreated_) {
+        // The restarted shell has lost the icon.
+        if (!added_) return TrayEvent::Handled;
+        return Add() ? TrayEvent::Handled : TrayEvent::Lost;
+    }
+    // Real pointer movement over the window arrives as the same message, but only while the window is
+    // on screen, when the icon is not shown; so a pointer whose X passes 515 on a high-DPI screen never
+    // counts as a click on the icon.
+    if (message != kTrayCallbackMessage || !added_) return TrayEvent::NotForTheIcon;
+    switch (LOWORD(lParam)) {
+    case WM_LBUTTONDBLCLK: return TrayEvent::Restore;
+    case WM_RBUTTONDOWN: return TrayEvent::OpenPopup;
+    default: return TrayEvent::Handled;
+    }
 }
 
 void TrayIcon::OnDpiChanged(unsigned dpi) {

@@ -2,7 +2,7 @@
 // The notification-area icon shown while the main window is minimised. Its record is the ANSI
 // NOTIFYICONDATA in its first-version size (88 bytes on 32-bit Windows), filled once and passed to
 // every call. The icon's messages come back to the window as WM_MOUSEMOVE with the mouse message in
-// the low word of lParam.
+// the low word of lParam; the icon reads them, and the shell's restart, from the window's messages.
 //
 // The icon owns its life: it is shown and removed on request, shown again when the shell restarts,
 // redrawn at a new DPI, and removed when its owner goes.
@@ -23,6 +23,15 @@ inline constexpr std::size_t kTrayTipSize = 64;
 // The record for `window`: the tip is `caption`, a NUL, then spaces to fill the 64-character field.
 NOTIFYICONDATAA MakeTrayRecord(HWND window, HICON icon, std::string_view caption);
 
+// What one of the window's messages means for the icon.
+enum class TrayEvent {
+    NotForTheIcon,
+    Handled,    // the icon's, and nothing more to do
+    Restore,    // a double click on the icon
+    OpenPopup,  // the right button on the icon
+    Lost,       // the restarted shell refused the icon: the window must stay reachable without it
+};
+
 // The shell's call; tests put a recorder in its place.
 using ShellNotify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA record);
 
@@ -40,14 +49,10 @@ public:
     bool Add();
     // Removes the icon; harmless when it is not there.
     void Delete();
-    // Whether the icon was added and not deleted since.
-    bool Added() const { return added_; }
 
-    // The message a restarted shell broadcasts ("TaskbarCreated").
-    UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
-    // A restarted shell has lost the icon: one that was shown is shown again. False only when it
-    // was shown and the shell refused it now.
-    bool OnTaskbarCreated();
+    // Reads a message the window received: the icon's callback, or the restarted shell's
+    // "TaskbarCreated" (an icon that was shown is shown again).
+    TrayEvent OnMessage(UINT message, LPARAM lParam);
     // The window is now on a monitor of `dpi`: a shown icon is redrawn at that DPI's size.
     void OnDpiChanged(unsigned dpi);
 

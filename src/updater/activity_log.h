@@ -45,11 +45,7 @@ public:
     void AddLogAt(const LocalTime& time, const std::string& message);
     void AppendRaw(const std::string& text) override;
 
-    const std::string& Text() const { return text_; }
-    // Where the caret goes after every change: the end of the text.
-    std::size_t Caret() const { return text_.size(); }
-
-    // Called after every change, so a window can show the new text.
+    // Called after every change, so a window can show the new text (with the caret at its end).
     void OnChange(std::function<void(const LogChange&)> listener) { listener_ = std::move(listener); }
 
 private:

@@ -57,15 +57,8 @@ std::string WithTrailingBackslash(std::string directory) {
 
 std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.ApplicationPath()); }
 
-void UpdateCycle::GetUpdate() {
-    if (running_) return;
-    running_ = true;
-    RunReportingErrors();
-    running_ = false;
-}
-
 // Nothing escapes: every failure ends the cycle as one "Error: " line.
-void UpdateCycle::RunReportingErrors() noexcept {
+void UpdateCycle::GetUpdate() noexcept {
     try {
         Run();
     } catch (const UpdateError& e) {
@@ -111,7 +104,7 @@ void UpdateCycle::Run() {
 
     log_.AddLog("Converting to bitmap...");
     const Picture picture = system_.LoadPicture(temporary);
-    const std::string bitmap = system_.SaveBitmap(picture, std::string(kBitmapPath));
+    const std::string bitmap = system_.SaveBitmap(picture, bitmapPath_);
     system_.DeleteFile(temporary);
 
     log_.AddLog("Setting as wallpaper...");

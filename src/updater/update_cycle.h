@@ -10,36 +10,33 @@
 namespace dromix {
 
 inline constexpr std::string_view kTempFileName = "__dromix.tmp";
-inline constexpr std::string_view kBitmapPath = "c:\\dromix.bmp";
 // No strip URL equals this, so the first cycle always downloads.
 inline constexpr std::string_view kNoStripYet = "!";
 
 class UpdateCycle {
 public:
-    UpdateCycle(SystemOperations& system, LogSink& log, std::string pageUrl)
-        : system_(system), log_(log), pageUrl_(std::move(pageUrl)) {}
+    // Fetches `pageUrl`; a new strip becomes the bitmap at `bitmapPath` (or the per-user place the
+    // system operations choose when that one is refused).
+    UpdateCycle(SystemOperations& system, LogSink& log, std::string pageUrl, std::string bitmapPath)
+        : system_(system), log_(log), pageUrl_(std::move(pageUrl)), bitmapPath_(std::move(bitmapPath)) {}
 
-    // Runs one cycle. Never throws: any failure becomes one "Error: " line. A call made while a
-    // cycle is running (from a message processed during a transfer) does nothing.
-    void GetUpdate();
+    // Runs one cycle. Never throws: any failure becomes one "Error: " line. One cycle runs at a time:
+    // the caller never starts another before this one has returned.
+    void GetUpdate() noexcept;
 
     // The program's directory with exactly one trailing backslash.
     std::string GetPath();
 
-    // The located strip URL of the last download attempt.
-    const std::string& LastUrl() const { return lastUrl_; }
-    bool Running() const { return running_; }
-
 private:
-    void RunReportingErrors() noexcept;
     void Run();
     std::string DownloadUrl(const std::string& located);
 
     SystemOperations& system_;
     LogSink& log_;
     const std::string pageUrl_;
+    const std::string bitmapPath_;
+    // The located strip URL of the last download attempt.
     std::string lastUrl_{kNoStripYet};
-    bool running_ = false;
 };
 
 }  // namespace dromix

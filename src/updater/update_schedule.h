@@ -17,8 +17,6 @@ public:
     // reset, so a long cycle does not delay the next one.
     bool Tick();
 
-    std::int16_t Countdown() const { return countdown_; }
-
 private:
     std::int16_t countdown_ = 0;
 };

@@ -167,7 +167,7 @@ public:
     // all the while.
     Cycle UpdateImage(Responsiveness* probes = nullptr, std::chrono::milliseconds timeout = 60s) {
         const std::string before = Log();
-        PostMessageW(main_, WM_COMMAND, IDM_MENU_UPDATE, 0);
+        PostMessageW(main_, WM_COMMAND, IDM_UPDATE, 0);
         Cycle cycle;
         WaitUntil(
             [&] {

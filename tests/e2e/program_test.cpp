@@ -128,7 +128,7 @@ TEST_F(DromixRun, NewStripIsDownloadedAndSet) {
 
 TEST_F(DromixRun, TrayRoundTripWhileTheCycleRuns) {
     const HWND main = program_->Main();
-    PostMessageW(main, WM_COMMAND, IDM_MENU_HIDE, 0);
+    PostMessageW(main, WM_COMMAND, IDM_HIDE, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && IsIconic(main); }));
 
     // "&Update" from the tray popup runs a whole cycle while the window stays hidden.

@@ -96,7 +96,7 @@ TEST_F(Responsiveness, AboutWorksAndTheCycleEndsOnTimeWhileATransferHangs) {
     std::chrono::steady_clock::time_point downloading;
     {
         WindowProbe probe(program->Main());
-        PostMessageW(program->Main(), WM_COMMAND, IDM_MENU_UPDATE, 0);
+        PostMessageW(program->Main(), WM_COMMAND, IDM_UPDATE, 0);
         ASSERT_TRUE(WaitUntil([&] { return NewestCycle(program->Log()).Last().rfind("Downloading < ", 0) == 0; }, 10s));
         downloading = std::chrono::steady_clock::now();
         Sleep(500);
@@ -143,11 +143,11 @@ TEST_F(Responsiveness, ClosingDuringATransferOrAConversionEndsAtOnce) {
         WPARAM command;
     };
     for (const Case& c : {Case{"hang", "Downloading < ", WM_SYSCOMMAND, SC_CLOSE},
-                          Case{"large-png", "Converting to bitmap...", WM_COMMAND, IDM_MENU_EXIT}}) {
+                          Case{"large-png", "Converting to bitmap...", WM_COMMAND, IDM_EXIT}}) {
         SCOPED_TRACE(c.image);
         auto program = StartWithNextImage(c.image);
         const FileState before = FileState::Of(kBitmapPath);
-        PostMessageW(program->Main(), WM_COMMAND, IDM_MENU_UPDATE, 0);
+        PostMessageW(program->Main(), WM_COMMAND, IDM_UPDATE, 0);
         ASSERT_TRUE(WaitUntil([&] { return NewestCycle(program->Log()).Last().rfind(c.waitFor, 0) == 0; }, 20s));
         const auto asked = std::chrono::steady_clock::now();
         PostMessageW(program->Main(), c.message, c.command, 0);

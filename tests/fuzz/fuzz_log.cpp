@@ -49,19 +49,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The log: whatever it held before (the raw blank lines are not trimmed), each AddLog leaves at most
     // 101 breaks and ends with the new line.
+    // Its text as a window keeps it, from the changes alone: each removes what the copy starts with.
     dromix::ActivityLog log([&now] { return now; });
+    std::string text;
+    log.OnChange([&text](const dromix::LogChange& change) {
+        Check(text.compare(0, change.removed.size(), change.removed) == 0);
+        text.erase(0, change.removed.size());
+        text += change.appended;
+    });
     log.AppendRaw(raw);
     while (in.remaining_bytes() > 0) {
         const bool rawBreak = in.ConsumeBool();
         if (rawBreak) log.AppendRaw("\r\n");
         const std::string message = in.ConsumeRandomLengthString(4096);
-        const std::string before = log.Text();
+        const std::string before = text;
         log.AddLog(message);
         const std::string line = dromix::FormatLogLine(now, message);
-        const std::string& text = log.Text();
         Check(line.size() == 22 + message.size() + 2);
         Check(CountBreaks(text) <= 101);
-        Check(log.Caret() == text.size());
         Check(EndsWith(before + line, text));
         if (CountBreaks(line) <= 100) Check(EndsWith(text, line));
         if (CountBreaks(before + line) > 100) {

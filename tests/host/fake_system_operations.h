@@ -41,16 +41,17 @@ public:
     std::optional<std::string> writeFileFallback;
     std::optional<std::string> saveBitmapFallback;
 
-    // Runs inside FetchText/FetchBytes, as a window message processed during a transfer would.
-    std::function<void()> duringFetch;
-
     void FailAt(Op op, std::string description) { failures_[op] = std::move(description); }
     // Makes `op` throw whatever `thrower` throws: failures that are not the cycle's own error type.
     void ThrowAt(Op op, std::function<void()> thrower) { throwers_[op] = std::move(thrower); }
+    // Every operation works again.
+    void Heal() {
+        failures_.clear();
+        throwers_.clear();
+    }
 
     std::string FetchText(const std::string& url) override {
         Enter(Op::FetchText, "FetchText " + url);
-        if (duringFetch) duringFetch();
         const auto page = pages.find(url);
         if (page == pages.end()) throw UpdateError("HTTP 404 Not Found");
         return page->second;
@@ -58,7 +59,6 @@ public:
 
     Bytes FetchBytes(const std::string& url) override {
         Enter(Op::FetchBytes, "FetchBytes " + url);
-        if (duringFetch) duringFetch();
         const auto image = images.find(url);
         if (image == images.end()) throw UpdateError("HTTP 404 Not Found");
         return image->second;

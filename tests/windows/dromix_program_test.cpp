@@ -57,7 +57,7 @@ void TrayMessage(HWND main, UINT mouseMessage) {
 
 // Hides the window through "&Hide" and waits until it has gone to the tray.
 void HideToTray(HWND main) {
-    Command(main, IDM_MENU_HIDE);
+    Command(main, IDM_HIDE);
     ASSERT_TRUE(WaitUntil([&] { return HiddenInTray(main); }));
 }
 
@@ -220,7 +220,7 @@ TEST(DromixProgram, HideGoesToTrayAndDoubleClickRestoresWithCaretAtEnd) {
     ASSERT_NE(main, nullptr);
     HWND log = LogBox(main);
     // Some log text (a manual cycle that fails at once), then a selection at its start.
-    Command(main, IDM_MENU_UPDATE);
+    Command(main, IDM_UPDATE);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(log).find(L"| Error: ") != std::wstring::npos; }));
     SendMessageW(log, EM_SETSEL, 0, 0);
 
@@ -438,7 +438,7 @@ TEST(DromixProgram, UpdateImageWritesTheCycleIntoTheLogBox) {
     HWND main = dromix.MainWindow();
     ASSERT_NE(main, nullptr);
     HWND log = LogBox(main);
-    Command(main, IDM_MENU_UPDATE);
+    Command(main, IDM_UPDATE);
     std::wstring text;
     ASSERT_TRUE(WaitUntil([&] { return (text = TextOf(log)).find(L"| Error: ") != std::wstring::npos; }))
         << "log: " << std::string(text.begin(), text.end());
@@ -472,7 +472,7 @@ TEST(DromixProgram, LogShowsGreenOnBlack) {
     HWND main = dromix.MainWindow();
     ASSERT_NE(main, nullptr);
     HWND log = LogBox(main);
-    Command(main, IDM_MENU_UPDATE);
+    Command(main, IDM_UPDATE);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(log).find(L"| Error: ") != std::wstring::npos; }));
     SetForegroundWindow(main);
     // Mostly black background, with green text on it (only the log's text colour is pure green);

@@ -374,10 +374,25 @@ std::string TemporaryFile() {
     return WideToUtf8(temp) + "__dromix.tmp";
 }
 
+// Creating a file in this directory is refused as access denied, as C:\ is for a standard user.
+std::wstring refusedDirectory;
+
+HANDLE WINAPI CreateFileRefusing(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                 DWORD disposition, DWORD flags, HANDLE model) {
+    const std::wstring name(path);
+    if (name.size() > refusedDirectory.size() && name.compare(0, refusedDirectory.size(), refusedDirectory) == 0 &&
+        name[refusedDirectory.size()] == L'\\') {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(path, access, share, security, disposition, flags, model);
+}
+
 TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     Folder folder("refused");
+    refusedDirectory = Utf8ToWide(folder.Path());
     Win32SystemOperations::Options options;
-    options.refusedDirectories = {Utf8ToWide(folder.Path())};
+    options.createFile = &CreateFileRefusing;
     Win32SystemOperations system(options);
 
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});

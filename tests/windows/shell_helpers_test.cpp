@@ -60,27 +60,69 @@ TEST(TrayRecord, OverlongCaptionStillEndsInNul) {
     EXPECT_EQ(record.szTip[63], '\0');
 }
 
-// What the tray icon asks of the shell, in order.
+// What the tray icon asks of the shell, in order, and whether the shell accepts it.
 std::vector<DWORD> shellCalls;
+BOOL shellAccepts = TRUE;
 BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA record) {
     shellCalls.push_back(message);
-    return record->cbSize == NOTIFYICONDATAA_V1_SIZE;
+    return shellAccepts && record->cbSize == NOTIFYICONDATAA_V1_SIZE;
 }
 
+// What each of the window's messages means for the icon, shown or not, and what it asks of the shell.
 // Wine accepts a second add of the same icon where Windows refuses it, so only the calls themselves
 // show that a restarted shell gets the icon removed and then added again.
-TEST(TrayIcon, ShellRestartRemovesTheIconBeforeAddingItAgainAndTheOwnerRemovesIt) {
-    shellCalls.clear();
-    {
-        TrayIcon tray(nullptr, GetModuleHandleW(nullptr), 1, "Dromix", &RecordShellCall);
-        EXPECT_TRUE(tray.OnTaskbarCreated()) << "no icon was shown, so nothing is asked";
-        EXPECT_TRUE(shellCalls.empty());
-        ASSERT_TRUE(tray.Add());
-        EXPECT_TRUE(tray.OnTaskbarCreated());
-        tray.OnDpiChanged(144);
-        EXPECT_TRUE(tray.Added());
+TEST(TrayIcon, ReadsItsMessagesAndComesBackAfterAShellRestart) {
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    const auto mouse = [](UINT button) { return static_cast<LPARAM>(button); };
+    struct Case {
+        bool shown;
+        BOOL accepts;
+        UINT message;
+        LPARAM lParam;
+        TrayEvent event;
+        std::vector<DWORD> calls;
+    };
+    const Case cases[] = {
+        {false, TRUE, WM_MOUSEMOVE, mouse(WM_LBUTTONDBLCLK), TrayEvent::NotForTheIcon, {}},  // the pointer, at X 515
+        {false, TRUE, taskbarCreated, 0, TrayEvent::Handled, {}},
+        {false, TRUE, WM_TIMER, 0, TrayEvent::NotForTheIcon, {}},
+        {true, TRUE, WM_MOUSEMOVE, mouse(WM_LBUTTONDBLCLK), TrayEvent::Restore, {}},
+        {true, TRUE, WM_MOUSEMOVE, mouse(WM_RBUTTONDOWN), TrayEvent::OpenPopup, {}},
+        {true, TRUE, WM_MOUSEMOVE, mouse(WM_LBUTTONDOWN), TrayEvent::Handled, {}},
+        {true, TRUE, WM_MOUSEMOVE, mouse(WM_MOUSEMOVE), TrayEvent::Handled, {}},
+        {true, TRUE, WM_COMMAND, 0, TrayEvent::NotForTheIcon, {}},
+        {true, TRUE, taskbarCreated, 0, TrayEvent::Handled, {NIM_DELETE, NIM_ADD}},
+        {true, FALSE, taskbarCreated, 0, TrayEvent::Lost, {NIM_DELETE, NIM_ADD}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "message " << c.message << ", mouse " << c.lParam << ", shown " << c.shown);
+        shellCalls.clear();
+        shellAccepts = TRUE;
+        {
+            TrayIcon tray(nullptr, GetModuleHandleW(nullptr), 1, "Dromix", &RecordShellCall);
+            if (c.shown) {
+                ASSERT_TRUE(tray.Add());
+            }
+            shellCalls.clear();
+            shellAccepts = c.accepts;
+            EXPECT_EQ(tray.OnMessage(c.message, c.lParam), c.event);
+            EXPECT_EQ(shellCalls, c.calls);
+            shellCalls.clear();
+        }
+        // The owner removes an icon that is still shown.
+        const bool stillShown = c.shown && c.accepts;
+        EXPECT_EQ(shellCalls, stillShown ? std::vector<DWORD>{NIM_DELETE} : std::vector<DWORD>{});
     }
-    EXPECT_EQ(shellCalls, (std::vector<DWORD>{NIM_ADD, NIM_DELETE, NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+    shellAccepts = TRUE;
+}
+
+TEST(TrayIcon, ANewDpiRedrawsAShownIcon) {
+    shellCalls.clear();
+    TrayIcon tray(nullptr, GetModuleHandleW(nullptr), 1, "Dromix", &RecordShellCall);
+    tray.OnDpiChanged(144);
+    ASSERT_TRUE(tray.Add());
+    tray.OnDpiChanged(192);
+    EXPECT_EQ(shellCalls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
 }
 
 TEST(AboutPlacement, CentredOverTheOwnerWithoutClamping) {
@@ -104,32 +146,42 @@ TEST(LogText, Utf8BecomesWideAndBadBytesNeverFail) {
 
 // The box is updated piecemeal; whatever the log does, it must show exactly the log's text.
 TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
-    const HWND box = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
-                                     465, 185, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(box, nullptr);
-    SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
-    ActivityLog log([] { return LocalTime{2026, 12, 8, 6, 5, 4}; });
-    log.OnChange([box](const LogChange& change) { ShowLogChange(box, change); });
-    const auto boxText = [box] {
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
-        return text;
-    };
-    for (int i = 0; i < 120; ++i) {
-        if (i % 6 == 0) log.AppendRaw("\r\n");
-        log.AddLog("Downloading < http://example.com/\xC3\xA9t\xC3\xA9-" + std::to_string(i) + ".gif >");
-    }
-    EXPECT_EQ(boxText(), Utf8ToWide(log.Text()));
-    std::string flood;
-    for (int i = 0; i < 150; ++i) flood += "x\r\n";
-    log.AddLog(flood);
-    EXPECT_EQ(boxText(), Utf8ToWide(log.Text()));
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 195, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    {
+        LogBox logBox(parent, GetModuleHandleW(nullptr), 1);
+        logBox.Layout({120, 0, 6975, 2775}, 96);
+        const HWND box = GetDlgItem(parent, 1);
+        ASSERT_NE(box, nullptr);
+        ActivityLog log([] { return LocalTime{2026, 12, 8, 6, 5, 4}; });
+        std::string text;  // the log's text, from its changes
+        log.OnChange([&](const LogChange& change) {
+            text = text.substr(change.removed.size()) + change.appended;
+            logBox.Show(change);
+        });
+        const auto boxText = [box] {
+            std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+            shown.resize(static_cast<std::size_t>(GetWindowTextW(box, shown.data(), static_cast<int>(shown.size()))));
+            return shown;
+        };
+        for (int i = 0; i < 120; ++i) {
+            if (i % 6 == 0) log.AppendRaw("\r\n");
+            log.AddLog("Downloading < http://example.com/\xC3\xA9t\xC3\xA9-" + std::to_string(i) + ".gif >");
+        }
+        EXPECT_EQ(boxText(), Utf8ToWide(text));
+        std::string flood;
+        for (int i = 0; i < 150; ++i) flood += "x\r\n";
+        log.AddLog(flood);
+        EXPECT_EQ(boxText(), Utf8ToWide(text));
 
-    DWORD start = 0, end = 0;
-    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, static_cast<DWORD>(GetWindowTextLengthW(box)));
-    EXPECT_EQ(end, start);
-    DestroyWindow(box);
+        DWORD start = 0, end = 0;
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, static_cast<DWORD>(GetWindowTextLengthW(box)));
+        EXPECT_EQ(end, start);
+    }
+    EXPECT_EQ(GetDlgItem(parent, 1), nullptr) << "the box goes with its owner";
+    DestroyWindow(parent);
 }
 
 }  // namespace

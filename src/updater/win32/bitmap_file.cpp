@@ -53,7 +53,7 @@ void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::
     } catch (const std::bad_alloc&) {  // the temporary file goes, the target stays as it was
         throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
     }
-    files.Replace(temporary, target);
+    FileAccess::Replace(temporary, target);
     moved = true;
 }
 

@@ -8,11 +8,6 @@
 namespace dromix {
 namespace {
 
-std::wstring WithoutTrailingSeparator(std::wstring path) {
-    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-    return path;
-}
-
 [[noreturn]] void ThrowFileError(DWORD error, const char* action, const std::wstring& path) {
     const std::string context = std::string("Cannot ") + action + " < " + WideToUtf8(path) + " >";
     if (error == ERROR_ACCESS_DENIED) throw WriteRefused(context + ": " + SystemMessage(error));
@@ -21,20 +16,8 @@ std::wstring WithoutTrailingSeparator(std::wstring path) {
 
 }  // namespace
 
-FileAccess::FileAccess(std::vector<std::wstring> refusedDirectories) {
-    for (auto& directory : refusedDirectories) refused_.push_back(WithoutTrailingSeparator(directory));
-}
-
-bool FileAccess::Refused(const std::wstring& path) const {
-    const std::wstring directory = WithoutTrailingSeparator(DirectoryOf(path));
-    return std::any_of(refused_.begin(), refused_.end(), [&](const std::wstring& candidate) {
-        return CompareStringOrdinal(candidate.c_str(), -1, directory.c_str(), -1, TRUE) == CSTR_EQUAL;
-    });
-}
-
 UniqueFile FileAccess::Create(const std::wstring& path) const {
-    if (Refused(path)) ThrowFileError(ERROR_ACCESS_DENIED, "write", path);
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    UniqueFile file(createFile_(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file) ThrowFileError(GetLastError(), "write", path);
     return file;
@@ -56,8 +39,7 @@ void FileAccess::Finish(UniqueFile& file, const std::wstring& path) {
     if (!file.close()) ThrowFileError(GetLastError(), "write", path);
 }
 
-void FileAccess::Replace(const std::wstring& from, const std::wstring& to) const {
-    if (Refused(to)) ThrowFileError(ERROR_ACCESS_DENIED, "replace", to);
+void FileAccess::Replace(const std::wstring& from, const std::wstring& to) {
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ThrowFileError(GetLastError(), "replace", to);
     }

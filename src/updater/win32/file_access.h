@@ -1,13 +1,13 @@
 #pragma once
 // File operations on wide paths. Writes the system refuses with "access denied" raise
-// WriteRefused, so the caller can fall back to a per-user place. Tests can make the refusal happen
-// for chosen directories, as it does for a standard user at C:\ or under Program Files.
+// WriteRefused, so the caller can fall back to a per-user place. Files are created through a call
+// that tests can replace, to refuse chosen directories as Windows does for a standard user at C:\ or
+// under Program Files.
 #include <windows.h>
 
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "errors.h"
 #include "handles.h"
@@ -19,11 +19,12 @@ public:
     using UpdateError::UpdateError;
 };
 
+// The system's CreateFileW, or a stand-in with its signature.
+using CreateFileCall = decltype(&::CreateFileW);
+
 class FileAccess {
 public:
-    // Writes into these directories (compared case-insensitively, without trailing backslash) fail
-    // as access denied.
-    explicit FileAccess(std::vector<std::wstring> refusedDirectories = {});
+    explicit FileAccess(CreateFileCall createFile = &::CreateFileW) : createFile_(createFile) {}
 
     // Creates or truncates the file for writing.
     UniqueFile Create(const std::wstring& path) const;
@@ -31,12 +32,11 @@ public:
     // Flushes and closes, raising when the data may not have reached the file.
     static void Finish(UniqueFile& file, const std::wstring& path);
     // Moves `from` over `to`, replacing it in one step.
-    void Replace(const std::wstring& from, const std::wstring& to) const;
+    static void Replace(const std::wstring& from, const std::wstring& to);
     static void Delete(const std::wstring& path);
 
 private:
-    bool Refused(const std::wstring& path) const;
-    std::vector<std::wstring> refused_;
+    CreateFileCall createFile_;
 };
 
 // "C:\a\b.txt" → "C:\a" and "b.txt".

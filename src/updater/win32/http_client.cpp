@@ -81,29 +81,29 @@ public:
     // Takes ownership; false (handle closed) when the deadline has already passed.
     bool Adopt(HINTERNET request) {
         UniqueInternet owned(request);
-        AcquireSRWLockExclusive(&lock_);
-        const bool accepted = !cancelled_;
-        if (accepted) request_ = std::move(owned);
-        ReleaseSRWLockExclusive(&lock_);
-        return accepted;
+        {
+            const ExclusiveLock locked(lock_);
+            if (cancelled_) return false;  // `owned` closes it, outside the lock
+            request_ = std::move(owned);
+        }
+        return true;
     }
     // From here on no request is adopted, and the one in use is closed.
     void Cancel() {
-        AcquireSRWLockExclusive(&lock_);
-        cancelled_ = true;
-        ReleaseSRWLockExclusive(&lock_);
+        {
+            const ExclusiveLock locked(lock_);
+            cancelled_ = true;
+        }
         Close();
     }
     void Close() {
-        AcquireSRWLockExclusive(&lock_);
-        UniqueInternet request = std::move(request_);
-        ReleaseSRWLockExclusive(&lock_);
-    }
+        UniqueInternet request;
+        const ExclusiveLock locked(lock_);
+        request = std::move(request_);
+    }  // the lock is let go before `request` closes
     bool Cancelled() {
-        AcquireSRWLockShared(&lock_);
-        const bool cancelled = cancelled_;
-        ReleaseSRWLockShared(&lock_);
-        return cancelled;
+        const SharedLock locked(lock_);
+        return cancelled_;
     }
 
 private:

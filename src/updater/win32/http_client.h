@@ -13,6 +13,11 @@
 
 namespace dromix {
 
+struct InternetHandleKind : NullIsNone<HINTERNET> {
+    static bool Close(Type handle) noexcept { return InternetCloseHandle(handle) != FALSE; }
+};
+using UniqueInternet = UniqueHandle<InternetHandleKind>;
+
 struct HttpTimeouts {
     DWORD connectMs = 30'000;
     DWORD receiveMs = 30'000;

@@ -27,9 +27,9 @@ std::string FormatFrom(DWORD flags, HMODULE module, DWORD code) {
     return WideToUtf8(text);
 }
 
-// WinINet's codes (12001–12175) that a GET can end with, and what they mean to a user. Codes for
-// FTP, Gopher, dialogs and asynchronous use are here too: a transfer should never meet them, but if
-// one comes it still reads as words.
+// WinINet's codes (12001–12175) that an http(s) GET can end with, and what they mean to a user. Codes
+// for dialogs and asynchronous use are here too: a transfer should never meet them, but if one comes
+// it still reads as words.
 const char* InternetErrorText(DWORD code) {
     switch (code) {
     case 12001: return "No more Internet handles can be opened";
@@ -80,18 +80,6 @@ const char* InternetErrorText(DWORD code) {
     case 12052: return "The server redirected a secure submission to an insecure page";
     case 12053: return "The Internet transfer asked for a disc to be inserted";
     case 12054: return "The server needs a Fortezza log-in";
-    case 12110: return "An FTP transfer is already in progress";
-    case 12111: return "The FTP connection was dropped";
-    case 12112: return "The FTP server does not offer passive mode";
-    case 12130: return "The Gopher server broke its protocol";
-    case 12131: return "The Gopher item is not a file";
-    case 12132: return "The Gopher data is not valid";
-    case 12133: return "The Gopher data ended";
-    case 12134: return "The Gopher locator is not valid";
-    case 12135: return "The Gopher locator has the wrong type";
-    case 12136: return "The Gopher server is not a Gopher+ server";
-    case 12137: return "The Gopher attribute was not found";
-    case 12138: return "The Gopher locator type is unknown";
     case 12150: return "The server's answer lacks a header";
     case 12151: return "The server does not speak a recent enough HTTP";
     case 12152: return "The server's answer is not valid HTTP";

@@ -52,7 +52,7 @@ void SetDesktopWallpaper(const std::wstring& path) {
 Win32SystemOperations::Win32SystemOperations() : Win32SystemOperations(Options{}) {}
 
 Win32SystemOperations::Win32SystemOperations(Options options)
-    : http_(options.timeouts), files_(std::move(options.refusedDirectories)) {}
+    : http_(options.timeouts), files_(options.createFile) {}
 
 Win32SystemOperations::~Win32SystemOperations() = default;
 

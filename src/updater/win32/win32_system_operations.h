@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "file_access.h"
 #include "http_client.h"
@@ -12,6 +11,8 @@
 
 namespace dromix {
 
+// The bitmap the wallpaper shows, at the root of drive C: (the per-user place when that is refused).
+inline constexpr char kBitmapPath[] = "c:\\dromix.bmp";
 inline constexpr std::size_t kPageLimit = 8u * 1024 * 1024;
 inline constexpr std::size_t kImageLimit = 64u * 1024 * 1024;
 
@@ -19,8 +20,8 @@ class Win32SystemOperations final : public SystemOperations {
 public:
     struct Options {
         HttpTimeouts timeouts;
-        // Writes into these directories fail as access denied (for tests of the per-user fallback).
-        std::vector<std::wstring> refusedDirectories;
+        // How files are created (tests refuse chosen directories with it).
+        CreateFileCall createFile = &::CreateFileW;
     };
 
     Win32SystemOperations();

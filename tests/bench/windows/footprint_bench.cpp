@@ -238,7 +238,7 @@ bool EndsACycle(const std::wstring& message) {
 // thread, so the command returns at once). Returns the line's message.
 std::wstring UpdateAndWait(HWND main) {
     const std::wstring before = LogText(main);
-    PostMessageW(main, WM_COMMAND, IDM_MENU_UPDATE, 0);
+    PostMessageW(main, WM_COMMAND, IDM_UPDATE, 0);
     // Read every 20 ms: reading the log box is itself a message the window answers.
     for (int i = 0; i < 3000; ++i) {
         const std::wstring now = LogText(main);
@@ -344,10 +344,10 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
         Report("dromix.idle_cpu_ms", before < 0 || after < 0 ? -1 : after - before);
         Report("dromix.idle_seconds", idleSeconds);
     } catch (...) {
-        End(dromix, main, IDM_MENU_EXIT);
+        End(dromix, main, IDM_EXIT);
         throw;
     }
-    End(dromix, main, IDM_MENU_EXIT);
+    End(dromix, main, IDM_EXIT);
     SiteControl(port, "reset");
 }
 

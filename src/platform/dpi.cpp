@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "handles.h"
+
 namespace dromix {
 namespace {
 
@@ -16,9 +18,8 @@ Fn User32Function(const char* name) {
 }
 
 unsigned SystemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
 }
 
