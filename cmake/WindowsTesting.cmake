@@ -20,6 +20,22 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine
   ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
 
+# The proxy setting that routes the real program to the sample site, put back to none before the tests
+# and after them whatever happened: a test killed on its time-out cannot put back its own, and would
+# leave every later fetch in the prefix pointed at a dead port.
+add_executable(dromix_proxy ${CMAKE_SOURCE_DIR}/tests/support/proxy_tool.cpp)
+target_include_directories(dromix_proxy PRIVATE ${CMAKE_SOURCE_DIR}/tests/windows)
+target_link_libraries(dromix_proxy PRIVATE advapi32 ws2_32)
+if(MINGW)
+  target_link_options(dromix_proxy PRIVATE -municode)
+endif()
+add_test(NAME proxy.reset_before COMMAND dromix_proxy --reset)
+add_test(NAME proxy.reset_after COMMAND dromix_proxy --reset)
+set_tests_properties(proxy.reset_before PROPERTIES FIXTURES_SETUP proxy FIXTURES_REQUIRED wine TIMEOUT 60
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+set_tests_properties(proxy.reset_after PROPERTIES FIXTURES_CLEANUP proxy FIXTURES_REQUIRED wine TIMEOUT 60
+  ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+
 # The sample site's https certificates, made afresh for each run, and its test authority trusted
 # inside the run's Wine prefix only (added to the prefix's machine Root store before the tests that need
 # it, removed after them whatever their result). Nothing outside the build tree's prefix trusts it.
@@ -48,7 +64,7 @@ function(dromix_windows_test name)
     set(ARG_TIMEOUT 240)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${ARG_TIMEOUT}
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;proxy" TIMEOUT ${ARG_TIMEOUT}
     LABELS "windows;${ARG_LABELS}"
     ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR};DROMIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

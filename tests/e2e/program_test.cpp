@@ -164,10 +164,12 @@ TEST_F(DromixRun, SecondInstanceLeavesTheFirstAlone) {
         EXPECT_TRUE(saysRunning);
         ASSERT_NE(ok, nullptr);
         EXPECT_EQ(dromix::testing::FindTopWindow(second.Id(), L"Dromix.MainWindow"), nullptr);
+        EXPECT_FALSE(second.Ended(300)) << "the second copy waits for OK";
         PostMessageW(ok, BM_CLICK, 0, 0);
         ASSERT_TRUE(second.Ended(10000));
     }
-    // The first one carries on: same strip, nothing touched.
+    // The first one carries on: same window, same strip, nothing touched.
+    EXPECT_TRUE(IsWindowVisible(program_->Main()));
     EXPECT_TRUE(program_->Answers());
     EXPECT_EQ(program_->UpdateImage().messages, kUnchangedCycle);
     EXPECT_TRUE(FileState::Of(kBitmapPath) == before);

@@ -340,15 +340,6 @@ TEST(DromixProgram, TrayPopupOpensOnRightButtonAndCancelOnlyClosesIt) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
 }
 
-TEST(DromixProgram, CloseBoxEndsTheProcess) {
-    DromixProcess dromix;
-    HWND main = dromix.MainWindow();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(dromix.Ended(10000));
-    EXPECT_EQ(dromix.ExitCode(), 0u);
-}
-
 TEST(DromixProgram, ExitFromThePopupEndsTheProcessWhileHidden) {
     DromixProcess dromix;
     HWND main = dromix.MainWindow();
@@ -357,31 +348,6 @@ TEST(DromixProgram, ExitFromThePopupEndsTheProcessWhileHidden) {
     Command(main, IDM_EXIT);
     ASSERT_TRUE(dromix.Ended(10000));
     EXPECT_EQ(dromix.ExitCode(), 0u);
-}
-
-TEST(DromixProgram, SecondInstanceSaysSoAndEndsAfterOk) {
-    DromixProcess first;
-    HWND main = first.MainWindow();
-    ASSERT_NE(main, nullptr);
-
-    DromixProcess second;
-    HWND box = WaitForTopWindow(second.Id(), L"#32770", L"Error");
-    ASSERT_NE(box, nullptr);
-    bool saysRunning = false;
-    HWND ok = nullptr;
-    for (HWND child : ChildrenOf(box)) {
-        if (TextOf(child) == L"Dromix is already running!") saysRunning = true;
-        if (GetDlgCtrlID(child) == IDOK) ok = child;
-    }
-    EXPECT_TRUE(saysRunning);
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(FindTopWindow(second.Id(), L"Dromix.MainWindow"), nullptr);
-    EXPECT_FALSE(second.Ended(300)) << "the second copy waits for OK";
-
-    PostMessageW(ok, BM_CLICK, 0, 0);
-    ASSERT_TRUE(second.Ended(10000));
-    EXPECT_FALSE(first.Ended(0));
-    EXPECT_TRUE(IsWindowVisible(main));
 }
 
 TEST(DromixProgram, AboutIsModalCentredAndOkClosesIt) {

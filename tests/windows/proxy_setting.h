@@ -10,35 +10,18 @@
 
 namespace dromix::testing {
 
-// The proxy setting of the current user, set for the life of the object and restored afterwards.
-
-class ProxySetting {
+// The current user's Internet Settings key, where WinINet reads the proxy it is preconfigured with.
+class InternetSettings {
 public:
-    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-    ProxySetting() {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
+    InternetSettings() {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                            nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
             throw std::runtime_error("the Internet Settings key cannot be opened");
         }
-        savedEnable_ = ReadDword(L"ProxyEnable");
-        savedServer_ = ReadText(L"ProxyServer");
     }
-    ~ProxySetting() {
-        if (savedEnable_) {
-            WriteDword(L"ProxyEnable", *savedEnable_);
-        } else {
-            RegDeleteValueW(key_, L"ProxyEnable");
-        }
-        if (savedServer_) {
-            WriteText(L"ProxyServer", *savedServer_);
-        } else {
-            RegDeleteValueW(key_, L"ProxyServer");
-        }
-        RegCloseKey(key_);
-    }
-    ProxySetting(const ProxySetting&) = delete;
-    ProxySetting& operator=(const ProxySetting&) = delete;
+    ~InternetSettings() { RegCloseKey(key_); }
+    InternetSettings(const InternetSettings&) = delete;
+    InternetSettings& operator=(const InternetSettings&) = delete;
 
     // Every request of a program started from now on goes to 127.0.0.1:port.
     void Through(int port) {
@@ -47,8 +30,12 @@ public:
     }
     // Requests go straight to the server named in the URL.
     void Direct() { WriteDword(L"ProxyEnable", 0); }
+    // As a new prefix has it: no proxy at all.
+    void Reset() {
+        RegDeleteValueW(key_, L"ProxyEnable");
+        RegDeleteValueW(key_, L"ProxyServer");
+    }
 
-private:
     std::optional<DWORD> ReadDword(const wchar_t* name) const {
         DWORD value = 0, size = sizeof value, type = 0;
         if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
@@ -74,7 +61,28 @@ private:
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
 
+private:
     HKEY key_ = nullptr;
+};
+
+// The proxy setting, changed for the life of the object and put back afterwards. A test that is killed
+// never puts it back: the run's proxy fixture (dromix_proxy --reset) does so whatever happened.
+class ProxySetting {
+public:
+    ProxySetting() : savedEnable_(key_.ReadDword(L"ProxyEnable")), savedServer_(key_.ReadText(L"ProxyServer")) {}
+    ~ProxySetting() {
+        key_.Reset();
+        if (savedEnable_) key_.WriteDword(L"ProxyEnable", *savedEnable_);
+        if (savedServer_) key_.WriteText(L"ProxyServer", *savedServer_);
+    }
+    ProxySetting(const ProxySetting&) = delete;
+    ProxySetting& operator=(const ProxySetting&) = delete;
+
+    void Through(int port) { key_.Through(port); }
+    void Direct() { key_.Direct(); }
+
+private:
+    InternetSettings key_;
     std::optional<DWORD> savedEnable_;
     std::optional<std::wstring> savedServer_;
 };

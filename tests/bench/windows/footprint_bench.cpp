@@ -21,67 +21,11 @@
 
 #include "bench_support.h"
 #include "program_driver.h"
+#include "proxy_setting.h"
 #include "resource.h"
 
 namespace dromix::bench {
 namespace {
-
-constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-// Sets HKCU's proxy to the comic site for as long as it lives, then puts back what was there.
-class ProxyGuard {
-public:
-    explicit ProxyGuard(int port) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            throw std::runtime_error("Cannot open the Internet Settings key");
-        }
-        enable_ = Read(L"ProxyEnable");
-        server_ = Read(L"ProxyServer");
-        const DWORD on = 1;
-        const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
-        RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
-        RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                       static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    }
-    ~ProxyGuard() {
-        Restore(L"ProxyEnable", enable_);
-        Restore(L"ProxyServer", server_);
-        RegCloseKey(key_);
-    }
-    ProxyGuard(const ProxyGuard&) = delete;
-    ProxyGuard& operator=(const ProxyGuard&) = delete;
-
-private:
-    struct Value {
-        DWORD type;
-        std::string data;
-    };
-
-    std::optional<Value> Read(const wchar_t* name) const {
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExW(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-        std::string data(size, '\0');
-        if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        data.resize(size);
-        return Value{type, data};
-    }
-
-    void Restore(const wchar_t* name, const std::optional<Value>& value) const {
-        if (value) {
-            RegSetValueExW(key_, name, 0, value->type, reinterpret_cast<const BYTE*>(value->data.data()),
-                           static_cast<DWORD>(value->data.size()));
-        } else {
-            RegDeleteValueW(key_, name);
-        }
-    }
-
-    HKEY key_ = nullptr;
-    std::optional<Value> enable_;
-    std::optional<Value> server_;
-};
 
 struct Child {
     UniqueHandle process;
@@ -309,7 +253,8 @@ void MeasureBare(const std::string& path) {
 
 void MeasureDromix(const std::string& path, int port, int cycles, int idleSeconds) {
     SiteControl(port, "reset");
-    const ProxyGuard proxy(port);
+    dromix::testing::ProxySetting proxy;
+    proxy.Through(port);
     Child dromix = Launch(path);
     HWND main = nullptr;
     try {
