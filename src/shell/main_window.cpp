@@ -131,23 +131,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // True when the message was the tray icon's.
 bool MainWindow::OnTrayEvent(TrayEvent event) {
-    switch (event) {
-    case TrayEvent::NotForTheIcon:
-        return false;
-    case TrayEvent::Restore:
-        ShowFromTray();
-        break;
-    case TrayEvent::OpenPopup:
-        OpenPopup();
-        break;
-    case TrayEvent::Lost:
-        // Without its icon the window stays reachable, minimised on the taskbar.
-        ShowWindow(window_, SW_SHOWMINNOACTIVE);
-        break;
-    case TrayEvent::Handled:
-        break;
-    }
-    return true;
+    if (event == TrayEvent::Restore) ShowFromTray();
+    if (event == TrayEvent::OpenPopup) OpenPopup();
+    // Without its icon the window stays reachable, minimised on the taskbar.
+    if (event == TrayEvent::Lost) ShowWindow(window_, SW_SHOWMINNOACTIVE);
+    return event != TrayEvent::NotForTheIcon;
 }
 
 // When the window is created: the schedule's first countdown, the tray icon's record, the log box and
@@ -245,14 +233,15 @@ void MainWindow::OpenAbout() {
     openAbout_(window_);
 }
 
-// Every end of the program: the tray icon goes and the timer stops; nothing is saved. A running cycle
-// may be anywhere, inside the system's own locks too, so it is not waited for: the process ends where
-// it stands (the bitmap is replaced in one step, so it is never left half-written). Otherwise the
-// window goes, the message loop ends and everything is released in order.
+// Every end of the program; nothing is saved. A running cycle may be anywhere, inside the system's own
+// locks too, so it is not waited for: the tray icon goes and the process ends where it stands (the
+// bitmap is replaced in one step, so it is never left half-written). Otherwise the window goes (with
+// it the icon and the timer), the message loop ends and everything is released in order.
 void MainWindow::Close() {
-    KillTimer(window_, kUpdateTimerId);
-    tray_.reset();
-    if (cycles_.Running()) TerminateProcess(GetCurrentProcess(), 0);
+    if (cycles_.Running()) {
+        tray_.reset();
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
     DestroyWindow(window_);
 }
 
