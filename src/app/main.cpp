@@ -62,6 +62,10 @@ int Main(HINSTANCE module) {
         MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
+    RemoveCycleLeftovers(kBitmapPath);
+    // An installer that closes Dromix to replace it starts it again afterwards; a crash, a hang or a
+    // restart of Windows does not (the logon starts it).
+    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     Program program(std::move(*instance), module);
     program.Show();
     return RunMessageLoop();

@@ -83,6 +83,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ending_) return DefWindowProcW(window_, message, wParam, lParam);
     if (tray_ && OnTrayEvent(tray_->OnMessage(message, lParam))) return 0;
     switch (message) {
     case WM_CREATE:
@@ -120,6 +121,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends, or an installer's restart manager asks (ENDSESSION_CLOSEAPP): a close.
+        if (wParam) Close();
+        return 0;
     case WM_DESTROY:
         OnDestroy();
         return 0;
@@ -149,6 +156,7 @@ void MainWindow::Load() {
     ApplyDpi(WindowDpi(window_));
     log_.OnChange([this](const LogChange& change) { logBox_->Show(change); });
     relay_.Target(window_, kLogLinesWaiting);
+    OnFatalError([this] { EndForFatalError(); });
 
     if (!SetTimer(window_, kUpdateTimerId, kTickMilliseconds, nullptr)) {
         throw std::runtime_error("The update timer cannot be started");
@@ -200,6 +208,8 @@ void MainWindow::OnSize(WPARAM state) {
 }
 
 void MainWindow::OnTimer() {
+    // Lines whose message was lost (a full queue refuses it) are shown a tick later at the latest.
+    relay_.DeliverTo(log_);
     if (schedule_.Tick()) cycles_.Start();
 }
 
@@ -245,7 +255,16 @@ void MainWindow::Close() {
     DestroyWindow(window_);
 }
 
+// Before the fatal-error box opens: the icon goes and the timer stops, and nothing the window is asked
+// starts a cycle or another box while it is up.
+void MainWindow::EndForFatalError() {
+    ending_ = true;
+    KillTimer(window_, kUpdateTimerId);
+    tray_.reset();
+}
+
 void MainWindow::OnDestroy() {
+    OnFatalError(nullptr);
     KillTimer(window_, kUpdateTimerId);
     tray_.reset();
     relay_.Target(nullptr, 0);

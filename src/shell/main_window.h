@@ -51,6 +51,7 @@ private:
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
     void OnTimer();
     void OnDestroy();
+    void EndForFatalError();
 
     void ApplyDpi(unsigned dpi);
     void IntoTray();
@@ -71,6 +72,7 @@ private:
     std::optional<LogBox> logBox_;
     UniqueMenu popup_;
     bool aboutOpen_ = false;
+    bool ending_ = false;  // after a fatal error: the window does nothing more
 };
 
 }  // namespace dromix

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,27 @@ std::wstring ProgramDirectoryFile(const wchar_t* name) {
     return dromix::testing::BuildTreePath(std::wstring(L"src\\app\\") + name);
 }
 
+// What a cycle ended part-way leaves, in each place it can be, and files beside them whose names
+// only look alike.
+struct Leftovers {
+    std::vector<std::wstring> ours, others;
+};
+Leftovers PlaceLeftovers() {
+    wchar_t local[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring perUser = std::wstring(local) + L"\\Dromix\\";
+    CreateDirectoryW(perUser.c_str(), nullptr);
+    Leftovers files{{std::wstring(kBitmapPath) + L".new", perUser + L"dromix.bmp.new", ProgramDirectoryFile(L"__dromix.tmp"),
+                     std::wstring(temp) + L"__dromix.tmp"},
+                    {std::wstring(kBitmapPath) + L".new.old", perUser + L"dromix.new", ProgramDirectoryFile(L"__dromix.tmp2"),
+                     std::wstring(temp) + L"x__dromix.tmp"}};
+    for (const auto* list : {&files.ours, &files.others}) {
+        for (const std::wstring& path : *list) std::ofstream(path.c_str(), std::ios::binary) << "left";
+    }
+    return files;
+}
+
 class DromixRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -62,6 +84,7 @@ protected:
         proxy_->Through(site_->Port());
         DeleteFileW(kBitmapPath);
         SetWallpaperSetting(L"");
+        leftovers_ = PlaceLeftovers();
         started_ = GetTickCount64();
         program_ = std::make_unique<Program>();
     }
@@ -78,7 +101,19 @@ protected:
     static inline std::unique_ptr<ProxySetting> proxy_;
     static inline std::unique_ptr<Program> program_;
     static inline ULONGLONG started_ = 0;
+    static inline Leftovers leftovers_;
 };
+
+// At start, before any cycle: only files of exactly the names a cycle leaves are gone.
+TEST_F(DromixRun, LeftoversOfAnEndedCycleAreGoneAtStart) {
+    for (const std::wstring& path : leftovers_.ours) {
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(path);
+    }
+    for (const std::wstring& path : leftovers_.others) {
+        EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{'l', 'e', 'f', 't'})) << Narrow(path);
+        DeleteFileW(path.c_str());
+    }
+}
 
 TEST_F(DromixRun, FirstCycleFiveSecondsAfterStartSetsTheStrip) {
     const Cycle cycle = program_->WaitForFirstCycle();

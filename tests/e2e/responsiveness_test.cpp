@@ -1,7 +1,8 @@
 // The real Dromix.exe's main window answers at once whatever the cycle is doing: converting a picture
 // near the size limit, or waiting on a server that never answers while the About window is open.
 // A probe thread sends WM_NULL every 10 ms and keeps the slowest answer. Closing the program during
-// a transfer or a conversion ends it within a second and leaves the bitmap whole.
+// a transfer or a conversion, or ending the session, ends it within a second and leaves the bitmap
+// whole.
 #include <windows.h>
 
 #include <chrono>
@@ -133,24 +134,41 @@ TEST_F(Responsiveness, AboutWorksAndTheCycleEndsOnTimeWhileATransferHangs) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kAboutCloses));
 }
 
-// The close box during a transfer, and "E&xit" during a conversion, end the process within a second;
-// the bitmap is the old one or a complete new one, never a part.
-TEST_F(Responsiveness, ClosingDuringATransferOrAConversionEndsAtOnce) {
+// Every way the program is asked to end, during a transfer, during a conversion and idle, ends the
+// process within a second: the close box, "E&xit", and the end of the session (a logoff, or an
+// installer's restart manager), which Windows asks about first. The bitmap is the old one or a
+// complete new one, never a part. (Whether the tray icon went cannot be seen here: Wine's tray drops
+// the icons of a window that is gone by itself.)
+TEST_F(Responsiveness, EveryEndEndsAtOnce) {
     struct Case {
         const char* image;
-        const char* waitFor;
+        const char* waitFor;  // null: idle
         UINT message;
-        WPARAM command;
+        WPARAM wParam;
+        LPARAM lParam;
     };
-    for (const Case& c : {Case{"hang", "Downloading < ", WM_SYSCOMMAND, SC_CLOSE},
-                          Case{"large-png", "Converting to bitmap...", WM_COMMAND, IDM_EXIT}}) {
-        SCOPED_TRACE(c.image);
+    for (const Case& c : {Case{"hang", "Downloading < ", WM_SYSCOMMAND, SC_CLOSE, 0},
+                          Case{"large-png", "Converting to bitmap...", WM_COMMAND, IDM_EXIT, 0},
+                          Case{"hang", "Downloading < ", WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP},
+                          Case{"large-png", "Converting to bitmap...", WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)},
+                          Case{"ok", nullptr, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP},
+                          Case{"ok", nullptr, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF)}}) {
+        SCOPED_TRACE(::testing::Message() << c.image << " " << c.message << " " << c.lParam);
         auto program = StartWithNextImage(c.image);
+        const HWND main = program->Main();
         const FileState before = FileState::Of(kBitmapPath);
-        PostMessageW(program->Main(), WM_COMMAND, IDM_UPDATE, 0);
-        ASSERT_TRUE(WaitUntil([&] { return NewestCycle(program->Log()).Last().rfind(c.waitFor, 0) == 0; }, 20s));
+        if (c.waitFor) {
+            PostMessageW(main, WM_COMMAND, IDM_UPDATE, 0);
+            ASSERT_TRUE(WaitUntil([&] { return NewestCycle(program->Log()).Last().rfind(c.waitFor, 0) == 0; }, 20s));
+        }
         const auto asked = std::chrono::steady_clock::now();
-        PostMessageW(program->Main(), c.message, c.command, 0);
+        if (c.message == WM_ENDSESSION) {
+            DWORD_PTR mayEnd = FALSE;
+            ASSERT_NE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, c.lParam, SMTO_ABORTIFHUNG, 1000, &mayEnd), 0)
+                << "the window did not answer within a second";
+            EXPECT_EQ(mayEnd, static_cast<DWORD_PTR>(TRUE));
+        }
+        PostMessageW(main, c.message, c.wParam, c.lParam);
         ASSERT_TRUE(program->Process().Ended(5000));
         EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
         EXPECT_EQ(program->Process().ExitCode(), 0u);

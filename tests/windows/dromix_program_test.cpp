@@ -256,17 +256,6 @@ TEST(DromixProgram, ShellRestartKeepsTheTrayIcon) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }));
 }
 
-// The icon windows of Wine's stand-alone tray (the shell's tray where no desktop docks it). A click
-// on one comes back to the owner as the callback message the shell read from the record.
-std::vector<HWND> ShellTrayIcons() {
-    std::vector<HWND> icons;
-    HWND tray = nullptr;
-    while ((tray = FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
-        for (HWND icon : ChildrenOf(tray)) icons.push_back(icon);
-    }
-    return icons;
-}
-
 // The whole round trip through the shell: the record (88 bytes in the 32-bit program) is accepted,
 // and the icon's clicks reach the window as the specified callback.
 TEST(DromixProgram, TrayIconClicksComeBackThroughTheShell) {

@@ -109,6 +109,17 @@ inline HWND FindAbout(DWORD pid, HWND main) {
     return nullptr;
 }
 
+// The icon windows of Wine's stand-alone tray (the shell's tray where no desktop docks it), or nothing
+// where the shell draws its icons elsewhere.
+inline std::vector<HWND> ShellTrayIcons() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) != nullptr) {
+        for (HWND icon : ChildrenOf(tray)) icons.push_back(icon);
+    }
+    return icons;
+}
+
 // WM_NULL sent to a window every 10 ms from a thread of its own while the probe lives; the slowest
 // answer is kept.
 class WindowProbe {

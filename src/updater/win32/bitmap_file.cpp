@@ -38,7 +38,7 @@ private:
 }  // namespace
 
 void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::wstring& target) {
-    const std::wstring temporary = target + L".new";
+    const std::wstring temporary = target + kUnfinishedBitmapSuffix;
     // Removed unless the move over the target took it.
     bool moved = false;
     const ScopeExit removeLeftover([&] {

@@ -8,6 +8,9 @@
 
 namespace dromix {
 
+// The bitmap being written, beside its target until it replaces it.
+inline constexpr wchar_t kUnfinishedBitmapSuffix[] = L".new";
+
 // Writes "<target>.new" beside the target, flushes it, and moves it over the target. On any
 // failure the temporary file is removed and the target stays as it was. Raises WriteRefused when
 // the system refuses the write or the replacement.

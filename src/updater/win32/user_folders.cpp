@@ -32,18 +32,22 @@ std::wstring TemporaryDirectory() {
     return directory;
 }
 
-std::wstring PerUserDataDirectory() {
+std::wstring PerUserDataPlace() {
     wchar_t base[MAX_PATH] = {};
     const HRESULT result = SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                                             SHGFP_TYPE_CURRENT, base);
     if (FAILED(result)) ThrowSystemError(static_cast<DWORD>(result), "Cannot find the local application data folder");
     std::wstring directory(base);
     if (directory.empty() || directory.back() != L'\\') directory += L'\\';
-    directory += L"Dromix";
+    return directory + L"Dromix\\";
+}
+
+std::wstring PerUserDataDirectory() {
+    const std::wstring directory = PerUserDataPlace();
     if (!CreateDirectoryW(directory.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         ThrowLastError("Cannot create the folder < " + WideToUtf8(directory) + " >");
     }
-    return directory + L'\\';
+    return directory;
 }
 
 }  // namespace dromix

@@ -8,7 +8,9 @@ namespace dromix {
 std::wstring ApplicationDirectory();
 // The user's temporary folder, with trailing backslash.
 std::wstring TemporaryDirectory();
-// %LOCALAPPDATA%\Dromix, created when missing, with trailing backslash.
+// %LOCALAPPDATA%\Dromix, with trailing backslash, whether it exists or not.
+std::wstring PerUserDataPlace();
+// The same, created when missing.
 std::wstring PerUserDataDirectory();
 
 }  // namespace dromix

@@ -3,6 +3,7 @@
 #include "bitmap_file.h"
 #include "picture_decoder.h"
 #include "system_error.h"
+#include "update_cycle.h"
 #include "user_folders.h"
 #include "wide_text.h"
 
@@ -48,6 +49,21 @@ void SetDesktopWallpaper(const std::wstring& path) {
 }
 
 }  // namespace
+
+void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept {
+    try {
+        const std::wstring bitmap = Utf8ToWide(bitmapPath);
+        const std::wstring download = Utf8ToWide(kTempFileName);
+        std::wstring application = ApplicationDirectory();
+        if (application.back() != L'\\') application += L'\\';
+        for (const std::wstring& path : {bitmap + kUnfinishedBitmapSuffix, PerUserDataPlace() + FileNameOf(bitmap) + kUnfinishedBitmapSuffix,
+                                         application + download, TemporaryDirectory() + download}) {
+            ::DeleteFileW(path.c_str());
+        }
+    } catch (...) {
+        // Without a folder's name there is nothing of ours to find in it.
+    }
+}
 
 Win32SystemOperations::Win32SystemOperations() : Win32SystemOperations(Options{}) {}
 

@@ -16,6 +16,12 @@ inline constexpr char kBitmapPath[] = "c:\\dromix.bmp";
 inline constexpr std::size_t kPageLimit = 8u * 1024 * 1024;
 inline constexpr std::size_t kImageLimit = 64u * 1024 * 1024;
 
+// What a cycle ended part-way (by the end of the program) can leave behind: the bitmap's temporary
+// ".new" beside each place the bitmap at `bitmapPath` can have, and the downloaded picture in each
+// place it can be written. Only files of exactly those names are removed; nothing that fails to go
+// is reported.
+void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept;
+
 class Win32SystemOperations final : public SystemOperations {
 public:
     struct Options {
