@@ -25,13 +25,13 @@ Tests steer it over HTTP:
   GET /_control/state                     the current strip and faults as JSON
   GET /_control/stop                      stop now
 
-Page modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
+Page modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
 reset chunked-reset oversize oversize-undeclared sized sized-chunked no-markers lowercase-markers
 far-marker file-url relative-url https-strip colon-url space-url cp1252-url.
-Image modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
+Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
 reset chunked-reset oversize oversize-undeclared sized sized-chunked html corrupt truncated empty
 huge-png huge-gif large-png limit-png.
-redirect-N redirects N times (1 to 20) before the answer; redirect-https sends it to
+404-garbled has control characters in its status text. redirect-N redirects N times (1 to 20) before the answer; redirect-https sends it to
 https://TLS.example.com/; https-strip names the strip there; sized and sized-chunked send BYTES bytes
 without a declared length (the connection's close or the chunks end them).
 
@@ -61,7 +61,7 @@ DEFAULT_STRIP = "strip-1.gif"
 PAGE_LIMIT = 8 * 1024 * 1024
 IMAGE_LIMIT = 64 * 1024 * 1024
 
-COMMON_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https", "hang",
+COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https", "hang",
                 "drip", "reset", "chunked-reset", "oversize", "oversize-undeclared", "sized", "sized-chunked"} | \
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
@@ -263,6 +263,8 @@ class Handler(BaseHTTPRequestHandler):
         state = self.site.state()
         if mode == "404":
             self.plain(404, "Not Found", b"<html><body>Not found</body></html>", "text/html")
+        elif mode == "404-garbled":
+            self.plain(404, "Not\tFound\x1b[0m\x7f", b"<html><body>Not found</body></html>", "text/html")
         elif mode == "500":
             self.plain(500, "Internal Server Error", b"<html><body>Broken</body></html>", "text/html")
         elif mode == "redirect":

@@ -88,6 +88,10 @@ TEST_F(HttpFetch, ErrorStatusesAreErrorsNamingTheStatus) {
               "HTTP 500 Internal Server Error");
     site.Control("reset");
     EXPECT_EQ(ErrorOf([&] { system.FetchBytes(site.Url("/strips/no-such.gif")); }), "HTTP 404 Not Found");
+    // The server's words are its own: a control character among them shows as U+FFFD.
+    site.Control("fault?page=404-garbled");
+    EXPECT_EQ(ErrorOf([&] { system.FetchText(site.Url("/")); }),
+              "HTTP 404 Not\xEF\xBF\xBD" "Found\xEF\xBF\xBD" "[0m\xEF\xBF\xBD");
 }
 
 TEST_F(HttpFetch, RedirectsAreFollowedAbsoluteAndRelative) {
