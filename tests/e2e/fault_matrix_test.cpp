@@ -98,6 +98,8 @@ constexpr char kNotVerified[] = "Error: The server's certificate could not be ve
                                 "revocation status cannot be checked)";
 constexpr char kOtherHost[] = "Error: The server's certificate is for another host name";
 constexpr char kExpiredLine[] = "Error: The server's certificate has expired or is not yet valid";
+// Refused as WinINet refuses it when it follows redirects itself (12040), after the hop to https.
+constexpr char kDowngradeLine[] = "Error: The server redirected from https to http";
 template <const char* kLine, const char* kHost>
 std::string CertificateLine(const std::string& strip) {
     return std::string(kLine) + " < " + Https<kHost>(strip) + " >";
@@ -265,6 +267,8 @@ const Fault kFaults[] = {
     {"PageOverHttps", "redirect-https", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
     {"StripOverHttps", "https-strip", "ok", Stage::Works, "", nullptr, nullptr, false, "secure", &Https<kSecure>},
     {"StripRedirectedToHttps", "ok", "redirect-https", Stage::Works, "", nullptr, nullptr, false, "secure"},
+    {"PageRedirectedFromHttpsToHttp", "redirect-downgrade", "ok", Stage::PageFetch, kDowngradeLine},
+    {"StripRedirectedFromHttpsToHttp", "ok", "redirect-downgrade", Stage::Download, kDowngradeLine},
     {"PageSelfSigned", "redirect-https", "ok", Stage::PageFetch,
      std::string(kNotTrusted) + " < https://self-signed.example.com/redirect/page >", nullptr, nullptr, false,
      "self-signed"},
@@ -288,7 +292,9 @@ const Fault kFaults[] = {
     // Wine's PNG decoder takes a PNG cut to a third for no PNG at all: a JPEG shows the damage.
     {"ImageTruncated", "ok", "truncated", Stage::Convert, "Error: The picture is damaged and cannot be decoded",
      nullptr, nullptr, false, nullptr, nullptr, nullptr, ".jpg"},
-    {"ImageCorrupt", "ok", "corrupt", Stage::Convert, "Error: The picture is damaged and cannot be decoded"},
+    // Each decoder words this damage its own way: the GIF's says the picture is damaged.
+    {"ImageCorrupt", "ok", "corrupt", Stage::Convert, "Error: The picture is damaged and cannot be decoded",
+     nullptr, nullptr, false, nullptr, nullptr, nullptr, ".gif"},
     {"ImageEmpty", "ok", "empty", Stage::Convert, "Error: The picture file is empty"},
     {"HtmlServedAsImage", "ok", "html", Stage::Convert, "Error: The file is not a picture that can be decoded"},
 };

@@ -61,7 +61,8 @@ DEFAULT_STRIP = "strip-1.gif"
 PAGE_LIMIT = 8 * 1024 * 1024
 IMAGE_LIMIT = 64 * 1024 * 1024
 
-COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https", "hang",
+COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https",
+                "redirect-downgrade", "hang",
                 "drip", "reset", "chunked-reset", "oversize", "oversize-undeclared", "sized", "sized-chunked"} | \
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
@@ -273,8 +274,9 @@ class Handler(BaseHTTPRequestHandler):
             self.redirect("/redirect/%s-relative" % kind)
         elif mode == "redirect-loop":
             self.redirect("/redirect/loop")
-        elif mode == "redirect-https":
-            self.redirect("https://%s.example.com/redirect/%s" % (state["tls"], kind))
+        elif mode in ("redirect-https", "redirect-downgrade"):
+            back = "http-" if mode == "redirect-downgrade" else ""
+            self.redirect("https://%s.example.com/redirect/%s%s" % (state["tls"], back, kind))
         elif mode.startswith("redirect-") and mode[len("redirect-"):].isdigit():
             self.redirect("/redirect/%s-%s" % (mode[len("redirect-"):], kind))
         elif mode == "hang":
@@ -448,6 +450,8 @@ class Handler(BaseHTTPRequestHandler):
             kind = rest
         if kind == "loop":
             self.redirect("/redirect/loop")
+        elif kind.startswith("http-"):  # redirect-downgrade's way back from https
+            self.redirect("http://%s/redirect/%s" % (self.host, kind[len("http-"):]))
         elif kind.startswith("page"):
             self.plain(200, "OK", self.page_html("ok"), "text/html")
         elif kind.startswith("image"):

@@ -144,11 +144,15 @@ bool IsRedirect(DWORD status) {
 
 // Runs on the worker thread: one GET through to the last byte of the body. Redirects are followed
 // here rather than by WinINet, so that a redirect loop ends after a few hops (Wine would follow it
-// for ever) and every hop is a request the deadline can close.
+// for ever) and every hop is a request the deadline can close. A redirect from https to http is
+// refused as WinINet refuses it when it follows redirects itself: nothing secure is silently dropped.
 Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts, std::size_t limit,
                std::string_view what, CancellableRequest& shared) {
+    bool secure = false;  // the hop that redirected here was https
     for (int hop = 0;; ++hop) {
         const UrlParts parts = CrackUrl(url);
+        if (secure && parts.scheme == INTERNET_SCHEME_HTTP) ThrowSystemError(ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR);
+        secure = parts.scheme == INTERNET_SCHEME_HTTPS;
         const UniqueInternet connection(InternetConnectW(
             session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
             parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
