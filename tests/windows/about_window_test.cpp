@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "about_layout.h"
 #include "about_window.h"
 #include "constants.h"
 #include "resource.h"
@@ -183,6 +185,24 @@ TEST(AboutWindow, LongUrlAndCreditWidenFrameAndWindow) {
     EXPECT_EQ(v.client.cy, 201);
     EXPECT_EQ(v.frame.left, 96) << "the frame grows away from the icon";
     ExpectAllWhole(v);
+}
+
+// Texts taller than their labels (a larger font): each label grows about its middle to hold its text,
+// and stays within the frame or the window.
+TEST(AboutLayout, TallerTextsGrowTheirLabelsInPlace) {
+    const AboutLayout fixed = LayOutAbout(96, {{10, 10}, {10, 10}, {10, 10}, {10, 10}});
+    const AboutLayout tall = LayOutAbout(96, {{10, 30}, {10, 22}, {10, 22}, {10, 22}});
+    const RECT client{0, 0, tall.client.cx, tall.client.cy};
+    const std::tuple<RECT, RECT, long, RECT> rows[] = {{fixed.title, tall.title, 30, client},
+                                                       {fixed.version, tall.version, 22, client},
+                                                       {fixed.credit, tall.credit, 22, InsideOf(tall.frame)},
+                                                       {fixed.url, tall.url, 22, InsideOf(tall.frame)}};
+    for (const auto& [before, after, height, within] : rows) {
+        EXPECT_GE(after.bottom - after.top, height);
+        EXPECT_NEAR(after.top + after.bottom, before.top + before.bottom, 1);
+        EXPECT_GE(after.top, within.top);
+        EXPECT_LE(after.bottom, within.bottom);
+    }
 }
 
 }  // namespace
