@@ -37,6 +37,8 @@ sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif larg
 redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
 https-strip names the strip there. sized, sized-chunked and sized-declared send BYTES bytes, ended by
 the connection's close, by the chunks, or with their length declared.
+Absolute URLs name the host as the request did, less the scheme's default port (80, 443), as a real
+site's own links do.
 
   comic_site.py --port-file FILE [--tls-dir DIR] [--lifetime S] [--background]   serve
 
@@ -72,6 +74,7 @@ PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "f
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
 IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "large-png", "limit-png"}
 REDIRECT_CODES = {"301", "302", "303", "307", "308"}
+DEFAULT_PORTS = {"http": ":80", "https": ":443"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
 # The certificate file each https host name is answered with.
 TLS_FILES = {"secure": "secure.pem", "self-signed": "self-signed.pem", "unknown-authority": "unknown-authority.pem",
@@ -218,11 +221,15 @@ class Handler(BaseHTTPRequestHandler):
     # -- request parsing -------------------------------------------------------------------------
 
     def target(self):
-        """(host, path, query, absolute_form) of the request, proxy form included."""
+        """(host, path, query, absolute_form) of the request, proxy form included; the host without
+        its scheme's default port."""
         raw = self.path
         absolute = raw.startswith("http://") or raw.startswith("https://")
         parts = urllib.parse.urlsplit(raw)
         host = parts.netloc if absolute else self.headers.get("Host", "127.0.0.1")
+        default_port = DEFAULT_PORTS[parts.scheme if absolute else self.scheme]
+        if host.endswith(default_port):
+            host = host[:-len(default_port)]
         return host, parts.path or "/", urllib.parse.parse_qs(parts.query), absolute
 
     def do_GET(self):
