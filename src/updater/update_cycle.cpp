@@ -6,6 +6,7 @@
 #include <new>
 
 #include "errors.h"
+#include "printable_text.h"
 #include "strip_locator.h"
 
 namespace dromix {
@@ -94,7 +95,7 @@ void UpdateCycle::Run() {
     lastUrl_ = strip;
 
     const std::string url = DownloadUrl(strip);
-    log_.AddLog("Downloading < " + url + " >");
+    log_.AddLog("Downloading < " + Printable(url) + " >");
     std::string temporary;
     {
         // The download is let go once written: decoding a large picture in a 32-bit process needs the room.
@@ -121,7 +122,7 @@ std::string UpdateCycle::DownloadUrl(const std::string& located) {
     std::string url = SchemeOf(located).empty() ? system_.ResolveUrl(pageUrl_, located) : located;
     const std::string scheme = SchemeOf(url);
     if (scheme != "http" && scheme != "https") {
-        throw UpdateError("Only http and https strip URLs are fetched, not < " + url + " >");
+        throw UpdateError("Only http and https strip URLs are fetched, not < " + Printable(url) + " >");
     }
     return url;
 }

@@ -35,9 +35,12 @@ using dromix::testing::TextOf;
 using dromix::testing::WaitUntil;
 
 inline constexpr wchar_t kBitmapPath[] = L"C:\\dromix.bmp";
-// The host the sample site names in its strip URLs: the one the request named. Wine's WinINet
-// writes the port into the absolute-form requests it sends to a proxy.
-inline constexpr char kStripPageHost[] = "http://www.example.com:80/";
+// The host the sample site names in its strip URLs: the one the request named, without the default
+// port, as a real site names itself.
+inline constexpr char kStripPageHost[] = "http://www.example.com/";
+// The same host as the requests name it: Wine's WinINet writes the port into the absolute-form
+// requests it sends to a proxy.
+inline constexpr char kProxiedHost[] = "http://www.example.com:80/";
 
 inline std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 inline std::string Narrow(const std::wstring& text) {

@@ -139,7 +139,7 @@ TEST_F(DromixRun, FirstCycleFiveSecondsAfterStartSetsTheStrip) {
     ExpectWallpaperShows("strip-1.gif");
     // The page and the strip, each fetched once through the proxy with the program's own page URL.
     EXPECT_EQ(Requests(*site_),
-              (std::vector<std::string>{kStripPageHost, StripUrl("strip-1.gif")}));
+              (std::vector<std::string>{kProxiedHost, std::string(kProxiedHost) + "strips/strip-1.gif"}));
     EXPECT_EQ(GetFileAttributesW(ProgramDirectoryFile(L"__dromix.tmp").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the temporary image was left behind";
 }
@@ -151,7 +151,7 @@ TEST_F(DromixRun, SameStripAgainTouchesNothing) {
     const Cycle cycle = program_->UpdateImage();
     EXPECT_EQ(cycle.messages, kUnchangedCycle);
     EXPECT_TRUE(FileState::Of(kBitmapPath) == before) << "the bitmap was rewritten";
-    EXPECT_EQ(Requests(*site_), std::vector<std::string>{kStripPageHost});
+    EXPECT_EQ(Requests(*site_), std::vector<std::string>{kProxiedHost});
 }
 
 TEST_F(DromixRun, NewStripIsDownloadedAndSet) {

@@ -193,6 +193,12 @@ TEST_F(UpdateCycleTest, SpacesAndLaterColonsAreOrdinaryUrlCharacters) {
     EXPECT_EQ(messages.back(), "Done!");
     EXPECT_EQ(system.calls.at(2), "ResolveUrl http://comic.example/ strips/a:b.gif");
     EXPECT_EQ(system.calls.at(3), "FetchBytes http://comic.example/strips/a:b.gif");
+
+    // A C1 control (U+0085 in UTF-8) is fetched as located, and shown as U+FFFD.
+    system.pages[kPageUrl] = PageNaming("http://comic.example/a\xC2\x85.gif");
+    system.images["http://comic.example/a\xC2\x85.gif"] = kGoodImage;
+    messages = Run();
+    EXPECT_EQ(messages[messages.size() - 4], "Downloading < http://comic.example/a\xEF\xBF\xBD.gif >");
 }
 
 // Whatever an operation throws, the cycle ends with one "Error: " sentence and the next cycle runs.

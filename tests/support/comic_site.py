@@ -19,21 +19,26 @@ that name; two more ports (the port file's second and third lines) serve https d
 Tests steer it over HTTP:
 
   GET /_control/strip?name=NAME           the strip the front page names (a file under strips/)
-  GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS][&tls=NAME][&size=BYTES]
+  GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS][&tls=NAME][&size=BYTES][&code=STATUS]
   GET /_control/reset                     first strip, no faults, empty request log
   GET /_control/requests                  the request log as JSON
   GET /_control/state                     the current strip and faults as JSON
   GET /_control/stop                      stop now
 
-Page modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
-reset chunked-reset oversize oversize-undeclared sized sized-chunked no-markers lowercase-markers
-far-marker file-url relative-url https-strip colon-url space-url cp1252-url.
-Image modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
-reset chunked-reset oversize oversize-undeclared sized sized-chunked html corrupt truncated empty
-huge-png huge-gif large-png limit-png.
-redirect-N redirects N times (1 to 20) before the answer; redirect-https sends it to
-https://TLS.example.com/; https-strip names the strip there; sized and sized-chunked send BYTES bytes
-without a declared length (the connection's close or the chunks end them).
+Page modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
+redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
+sized-chunked sized-declared no-markers lowercase-markers far-marker file-url relative-url https-strip
+colon-url space-url cp1252-url.
+Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
+redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
+sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif large-png limit-png.
+404-garbled has control characters in its status text. Redirects answer with the status CODE (301,
+302, 303, 307 or 308; 302 unless told). redirect-N redirects N times (1 to 20) before the answer;
+redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
+https-strip names the strip there. sized, sized-chunked and sized-declared send BYTES bytes, ended by
+the connection's close, by the chunks, or with their length declared.
+Absolute URLs name the host as the request did, less the scheme's default port (80, 443), as a real
+site's own links do.
 
   comic_site.py --port-file FILE [--tls-dir DIR] [--lifetime S] [--background]   serve
 
@@ -61,12 +66,15 @@ DEFAULT_STRIP = "strip-1.gif"
 PAGE_LIMIT = 8 * 1024 * 1024
 IMAGE_LIMIT = 64 * 1024 * 1024
 
-COMMON_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-loop", "redirect-https", "hang",
-                "drip", "reset", "chunked-reset", "oversize", "oversize-undeclared", "sized", "sized-chunked"} | \
+COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relative", "redirect-loop",
+                "redirect-https", "redirect-downgrade", "hang", "drip", "reset", "chunked-reset", "oversize",
+                "oversize-undeclared", "sized", "sized-chunked", "sized-declared"} | \
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
 IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "large-png", "limit-png"}
+REDIRECT_CODES = {"301", "302", "303", "307", "308"}
+DEFAULT_PORTS = {"http": ":80", "https": ":443"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
 # The certificate file each https host name is answered with.
 TLS_FILES = {"secure": "secure.pem", "self-signed": "self-signed.pem", "unknown-authority": "unknown-authority.pem",
@@ -137,6 +145,7 @@ class Site:
             self.drip = 0.5
             self.tls = "secure"
             self.size = 1024 * 1024
+            self.code = 302
             self.requests = []
 
     def log(self, entry):
@@ -147,7 +156,7 @@ class Site:
     def state(self):
         with self.lock:
             return {"strip": self.strip, "page": self.page, "image": self.image, "drip": self.drip,
-                    "tls": self.tls, "size": self.size}
+                    "tls": self.tls, "size": self.size, "code": self.code}
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -212,11 +221,15 @@ class Handler(BaseHTTPRequestHandler):
     # -- request parsing -------------------------------------------------------------------------
 
     def target(self):
-        """(host, path, query, absolute_form) of the request, proxy form included."""
+        """(host, path, query, absolute_form) of the request, proxy form included; the host without
+        its scheme's default port."""
         raw = self.path
         absolute = raw.startswith("http://") or raw.startswith("https://")
         parts = urllib.parse.urlsplit(raw)
         host = parts.netloc if absolute else self.headers.get("Host", "127.0.0.1")
+        default_port = DEFAULT_PORTS[parts.scheme if absolute else self.scheme]
+        if host.endswith(default_port):
+            host = host[:-len(default_port)]
         return host, parts.path or "/", urllib.parse.parse_qs(parts.query), absolute
 
     def do_GET(self):
@@ -256,13 +269,16 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.write(body)
 
     def redirect(self, location):
-        self.plain(302, "Found", b"", extra=[("Location", location)])
+        code = self.site.state()["code"]
+        self.plain(code, self.responses[code][0], b"", extra=[("Location", location)])
 
     def common_fault(self, mode, kind, body, content_type):
         """The faults pages and images share. True when the request has been answered."""
         state = self.site.state()
         if mode == "404":
             self.plain(404, "Not Found", b"<html><body>Not found</body></html>", "text/html")
+        elif mode == "404-garbled":
+            self.plain(404, "Not\tFound\x1b[0m\x7f", b"<html><body>Not found</body></html>", "text/html")
         elif mode == "500":
             self.plain(500, "Internal Server Error", b"<html><body>Broken</body></html>", "text/html")
         elif mode == "redirect":
@@ -271,8 +287,9 @@ class Handler(BaseHTTPRequestHandler):
             self.redirect("/redirect/%s-relative" % kind)
         elif mode == "redirect-loop":
             self.redirect("/redirect/loop")
-        elif mode == "redirect-https":
-            self.redirect("https://%s.example.com/redirect/%s" % (state["tls"], kind))
+        elif mode in ("redirect-https", "redirect-downgrade"):
+            back = "http-" if mode == "redirect-downgrade" else ""
+            self.redirect("https://%s.example.com/redirect/%s%s" % (state["tls"], back, kind))
         elif mode.startswith("redirect-") and mode[len("redirect-"):].isdigit():
             self.redirect("/redirect/%s-%s" % (mode[len("redirect-"):], kind))
         elif mode == "hang":
@@ -308,8 +325,9 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(0.2)
             self.reset_connection()
-        elif mode in ("sized", "sized-chunked"):
-            self.sized(state["size"], content_type, chunked=(mode == "sized-chunked"))
+        elif mode in ("sized", "sized-chunked", "sized-declared"):
+            self.sized(state["size"], content_type, chunked=(mode == "sized-chunked"),
+                       declared=(mode == "sized-declared"))
         elif mode in ("oversize", "oversize-undeclared"):
             limit = PAGE_LIMIT if kind == "page" else IMAGE_LIMIT
             self.sized(limit + 1024 * 1024, content_type, declared=(mode == "oversize"))  # one MiB over
@@ -446,6 +464,8 @@ class Handler(BaseHTTPRequestHandler):
             kind = rest
         if kind == "loop":
             self.redirect("/redirect/loop")
+        elif kind.startswith("http-"):  # redirect-downgrade's way back from https
+            self.redirect("http://%s/redirect/%s" % (self.host, kind[len("http-"):]))
         elif kind.startswith("page"):
             self.plain(200, "OK", self.page_html("ok"), "text/html")
         elif kind.startswith("image"):
@@ -470,8 +490,9 @@ class Handler(BaseHTTPRequestHandler):
                 site.strip = name
         elif command == "fault":
             page, image, drip, tls, size = one("page"), one("image"), one("drip"), one("tls"), one("size")
+            code = one("code")
             if (page and page not in PAGE_MODES) or (image and image not in IMAGE_MODES) or \
-                    (tls and tls not in TLS_NAMES):
+                    (tls and tls not in TLS_NAMES) or (code and code not in REDIRECT_CODES):
                 self.plain(400, "Bad Request", b"Unknown fault mode\n")
                 return
             with site.lock:
@@ -480,6 +501,7 @@ class Handler(BaseHTTPRequestHandler):
                 site.drip = float(drip) if drip else site.drip
                 site.tls = tls or site.tls
                 site.size = int(size) if size else site.size
+                site.code = int(code) if code else site.code
         elif command == "reset":
             site.reset()
         elif command == "requests":

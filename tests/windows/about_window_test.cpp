@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "about_layout.h"
 #include "about_window.h"
 #include "constants.h"
 #include "resource.h"
@@ -183,6 +185,21 @@ TEST(AboutWindow, LongUrlAndCreditWidenFrameAndWindow) {
     EXPECT_EQ(v.client.cy, 201);
     EXPECT_EQ(v.frame.left, 96) << "the frame grows away from the icon";
     ExpectAllWhole(v);
+}
+
+// Texts taller than their labels (a larger font): each label grows to hold its text, and stays within
+// the frame or the window.
+TEST(AboutLayout, TallerTextsGrowTheirLabels) {
+    const AboutLayout tall = LayOutAbout(96, {{10, 30}, {10, 22}, {10, 22}, {10, 22}});
+    const RECT client{0, 0, tall.client.cx, tall.client.cy};
+    const std::tuple<RECT, long, RECT> rows[] = {{tall.title, 30, client}, {tall.version, 22, client},
+                                                 {tall.credit, 22, InsideOf(tall.frame)},
+                                                 {tall.url, 22, InsideOf(tall.frame)}};
+    for (const auto& [label, height, within] : rows) {
+        EXPECT_GE(label.bottom - label.top, height);
+        EXPECT_GE(label.top, within.top);
+        EXPECT_LE(label.bottom, within.bottom);
+    }
 }
 
 }  // namespace

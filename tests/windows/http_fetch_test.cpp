@@ -88,14 +88,20 @@ TEST_F(HttpFetch, ErrorStatusesAreErrorsNamingTheStatus) {
               "HTTP 500 Internal Server Error");
     site.Control("reset");
     EXPECT_EQ(ErrorOf([&] { system.FetchBytes(site.Url("/strips/no-such.gif")); }), "HTTP 404 Not Found");
+    // The server's words are its own: a control character among them shows as U+FFFD.
+    site.Control("fault?page=404-garbled");
+    EXPECT_EQ(ErrorOf([&] { system.FetchText(site.Url("/")); }),
+              "HTTP 404 Not\xEF\xBF\xBD" "Found\xEF\xBF\xBD" "[0m\xEF\xBF\xBD");
 }
 
-TEST_F(HttpFetch, RedirectsAreFollowedAbsoluteAndRelative) {
+TEST_F(HttpFetch, RedirectsOfEveryKindAreFollowedAbsoluteAndRelative) {
     const Bytes strip = ReadSourceFile("tests/support/strips/strip-1.gif");
-    for (const char* mode : {"redirect", "redirect-relative"}) {
-        site.Control(std::string("fault?page=") + mode + "&image=" + mode);
-        EXPECT_THAT(system.FetchText(site.Url("/")), HasSubstr("Latest Strip")) << mode;
-        EXPECT_EQ(system.FetchBytes(site.Url("/strips/strip-1.gif")), strip) << mode;
+    for (const char* code : {"301", "302", "303", "307", "308"}) {
+        for (const char* mode : {"redirect", "redirect-relative"}) {
+            site.Control(std::string("fault?page=") + mode + "&image=" + mode + "&code=" + code);
+            EXPECT_THAT(system.FetchText(site.Url("/")), HasSubstr("Latest Strip")) << mode << " " << code;
+            EXPECT_EQ(system.FetchBytes(site.Url("/strips/strip-1.gif")), strip) << mode << " " << code;
+        }
     }
 }
 
@@ -174,12 +180,12 @@ TEST_F(HttpFetch, OversizeBodiesAreRefusedDeclaredOrNot) {
     }
 }
 
-// A body without a declared size (ended by the connection's close, or chunked) may be exactly as
+// A body, its size declared or not (ended by the connection's close, or chunked), may be exactly as
 // large as the limit, and not one byte larger.
-TEST_F(HttpFetch, UndeclaredBodiesMayReachTheLimitExactly) {
+TEST_F(HttpFetch, BodiesMayReachTheLimitExactly) {
     constexpr std::size_t kLimit = 1024 * 1024;
     HttpClient client(ShortTimeouts().timeouts);
-    for (const char* mode : {"sized", "sized-chunked"}) {
+    for (const char* mode : {"sized", "sized-chunked", "sized-declared"}) {
         site.Control(std::string("fault?page=") + mode + "&size=" + std::to_string(kLimit));
         EXPECT_EQ(client.Get(site.Url("/"), kLimit, "page").size(), kLimit) << mode;
         site.Control(std::string("fault?page=") + mode + "&size=" + std::to_string(kLimit + 1));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "printable_text.h"
 #include "system_error.h"
 #include "url_bytes.h"
 #include "wide_text.h"
@@ -47,15 +48,15 @@ UrlParts CrackUrl(const std::string& url) {
     parts.dwUrlPathLength = 1;
     parts.dwExtraInfoLength = 1;
     if (wide.empty() || !InternetCrackUrlW(wide.c_str(), 0, 0, &parts)) {
-        throw UpdateError("The URL < " + url + " > is not valid");
+        throw UpdateError("The URL < " + Printable(url) + " > is not valid");
     }
     UrlParts result;
     result.scheme = parts.nScheme;
     if (result.scheme != INTERNET_SCHEME_HTTP && result.scheme != INTERNET_SCHEME_HTTPS) {
-        throw UpdateError("Only http and https URLs are fetched, not < " + url + " >");
+        throw UpdateError("Only http and https URLs are fetched, not < " + Printable(url) + " >");
     }
     result.host.assign(parts.lpszHostName, parts.dwHostNameLength);
-    if (result.host.empty()) throw UpdateError("The URL < " + url + " > names no server");
+    if (result.host.empty()) throw UpdateError("The URL < " + Printable(url) + " > names no server");
     result.port = parts.nPort;
     if (parts.lpszUserName) result.user.assign(parts.lpszUserName, parts.dwUserNameLength);
     if (parts.lpszPassword) result.password.assign(parts.lpszPassword, parts.dwPasswordLength);
@@ -143,11 +144,15 @@ bool IsRedirect(DWORD status) {
 
 // Runs on the worker thread: one GET through to the last byte of the body. Redirects are followed
 // here rather than by WinINet, so that a redirect loop ends after a few hops (Wine would follow it
-// for ever) and every hop is a request the deadline can close.
+// for ever) and every hop is a request the deadline can close. A redirect from https to http is
+// refused as WinINet refuses it when it follows redirects itself: nothing secure is silently dropped.
 Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts, std::size_t limit,
                std::string_view what, CancellableRequest& shared) {
+    bool secure = false;  // the hop that redirected here was https
     for (int hop = 0;; ++hop) {
         const UrlParts parts = CrackUrl(url);
+        if (secure && parts.scheme == INTERNET_SCHEME_HTTP) ThrowSystemError(ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR);
+        secure = parts.scheme == INTERNET_SCHEME_HTTPS;
         const UniqueInternet connection(InternetConnectW(
             session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
             parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
@@ -172,7 +177,7 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
             const DWORD error = GetLastError();
             // A secure connection refused: the sentence names the problem, the URL names the server.
             if (CertificateErrorText(error) || error == ERROR_INTERNET_SECURITY_CHANNEL_ERROR) {
-                throw UpdateError(SystemMessage(error) + " < " + url + " >");
+                throw UpdateError(SystemMessage(error) + " < " + Printable(url) + " >");
             }
             ThrowSystemError(error);
         }
@@ -192,7 +197,7 @@ Bytes Transfer(HINTERNET session, std::string url, const HttpTimeouts& timeouts,
         if (status >= 400) {
             std::string message = "HTTP " + std::to_string(status);
             const std::string reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
-            if (!reason.empty()) message += " " + reason;
+            if (!reason.empty()) message += " " + Printable(reason);
             throw UpdateError(message);
         }
         const DWORD declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, found);
@@ -258,6 +263,9 @@ void RunWithDeadline(const std::function<void()>& job, DWORD deadlineMs, const s
 }  // namespace
 
 std::string CombineUrl(const std::string& base, const std::string& relative) {
+    const auto failure = [&] {
+        return "The URL < " + Printable(relative) + " > cannot be resolved against < " + Printable(base) + " >";
+    };
     const std::wstring wideBase = Utf8ToWide(EscapeUrlBytes(base));
     const std::wstring wideRelative = Utf8ToWide(EscapeUrlBytes(relative));
     std::wstring combined(256, L'\0');
@@ -269,11 +277,11 @@ std::string CombineUrl(const std::string& base, const std::string& relative) {
         }
         const DWORD error = GetLastError();
         if (error != ERROR_INSUFFICIENT_BUFFER) {
-            ThrowSystemError(error, "The URL < " + relative + " > cannot be resolved against < " + base + " >");
+            ThrowSystemError(error, failure());
         }
         combined.assign(length + 1, L'\0');
     }
-    throw UpdateError("The URL < " + relative + " > cannot be resolved against < " + base + " >");
+    throw UpdateError(failure());
 }
 
 HttpClient::HttpClient(HttpTimeouts timeouts) : timeouts_(timeouts) {}
