@@ -32,3 +32,5 @@ string(LENGTH "${PROJECT_VERSION}" dromix_version_length)
 string(REPEAT "=" ${dromix_version_length} DROMIX_VERSION_UNDERLINE)
 configure_file(${PROJECT_SOURCE_DIR}/resources/README-windows.txt.in ${DROMIX_GENERATED_DIR}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
+# The installer's values (installer/Dromix.wxs), one NAME=VALUE a line, which scripts/package passes to wixl.
+configure_file(${PROJECT_SOURCE_DIR}/installer/installer-values.in ${DROMIX_GENERATED_DIR}/installer-values @ONLY)
