@@ -30,7 +30,7 @@ reset chunked-reset oversize oversize-undeclared sized sized-chunked no-markers 
 far-marker file-url relative-url https-strip colon-url space-url cp1252-url.
 Image modes: ok 404 500 redirect redirect-relative redirect-loop redirect-https redirect-N hang drip
 reset chunked-reset oversize oversize-undeclared sized sized-chunked html corrupt truncated empty
-huge-png huge-gif large-png limit-png.
+huge-png huge-gif huge-jpeg large-png limit-png bmp ico tiff.
 redirect-N redirects N times (1 to 20) before the answer; redirect-https sends it to
 https://TLS.example.com/; https-strip names the strip there; sized and sized-chunked send BYTES bytes
 without a declared length (the connection's close or the chunks end them).
@@ -66,7 +66,8 @@ COMMON_MODES = {"ok", "404", "500", "redirect", "redirect-relative", "redirect-l
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
-IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "large-png", "limit-png"}
+IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
+                               "large-png", "limit-png", "bmp", "ico", "tiff"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
 # The certificate file each https host name is answered with.
 TLS_FILES = {"secure": "secure.pem", "self-signed": "self-signed.pem", "unknown-authority": "unknown-authority.pem",
@@ -119,6 +120,29 @@ def huge_gif(width=20000, height=20000):
     screen = b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80, 0, 0) + b"\0\0\0\xff\xff\xff"
     frame = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02\x02\x44\x01\x00"
     return screen + frame + b"\x3b"
+
+
+def huge_jpeg(width=20000, height=20000):
+    """A baseline JPEG's header whose frame declares a huge picture, and nothing of its pixels."""
+    frame = struct.pack(">BHHB", 8, height, width, 3) + b"\x01\x11\x00\x02\x11\x01\x03\x11\x01"
+    return b"\xff\xd8\xff\xc0" + struct.pack(">H", 2 + len(frame)) + frame + b"\xff\xd9"
+
+
+def other_format(kind):
+    """A whole 1 x 1 picture in a format Wine can decode but a strip never comes in: bmp, ico or tiff."""
+    def dib(rows, size):  # BITMAPINFOHEADER of a 24-bit picture one pixel wide
+        return struct.pack("<IiiHHIIiiII", 40, 1, rows, 1, 24, 0, size, 0, 0, 0, 0)
+    pixel = b"\x00\x00\xff\x00"  # red, padded to four bytes
+    if kind == "bmp":
+        return b"BM" + struct.pack("<IHHI", 58, 0, 0, 54) + dib(1, 4) + pixel
+    if kind == "ico":  # the pixel, then its AND mask
+        return struct.pack("<HHHBBBBHHII", 0, 1, 1, 1, 1, 0, 0, 1, 24, 48, 22) + dib(2, 8) + pixel + b"\0" * 4
+    # An uncompressed 8-bit grey TIFF: width, height, bits, compression, photometric, strip offset,
+    # samples, rows a strip, strip bytes.
+    entries = [(256, 3, 1, 1), (257, 3, 1, 1), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 1),
+               (273, 4, 1, 8 + 2 + 9 * 12 + 4), (277, 3, 1, 1), (278, 3, 1, 1), (279, 4, 1, 1)]
+    return (b"II*\0" + struct.pack("<IH", 8, len(entries)) +
+            b"".join(struct.pack("<HHII", *entry) for entry in entries) + b"\0\0\0\0\x80")
 
 
 class Site:
@@ -432,6 +456,10 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", huge_gif(), "image/gif")
         elif mode == "limit-png":
             self.plain(200, "OK", limit_png(), "image/png")
+        elif mode == "huge-jpeg":
+            self.plain(200, "OK", huge_jpeg(), "image/jpeg")
+        elif mode in ("bmp", "ico", "tiff"):
+            self.plain(200, "OK", other_format(mode), "image/" + mode)
         else:
             self.plain(200, "OK", body, content_type)
 
