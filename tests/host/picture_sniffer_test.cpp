@@ -58,7 +58,6 @@ class PictureSniffer : public ::testing::TestWithParam<Row> {};
 TEST_P(PictureSniffer, ReadsTheFormatAndDeclaredSizeOrRefuses) { EXPECT_EQ(Sniffed(GetParam().bytes), GetParam().sniffed); }
 
 const std::string kDamaged = kDamagedPicture;
-const std::string kFormat = kNotAcceptedFormat;
 std::string TooLarge(const char* size) { return std::string("The picture is too large (") + size + " pixels)"; }
 const Bytes kGifExtras = Cat({{0x21, 0xF9, 4, 0, 0, 0, 0, 0}, {0x21, 0xFE, 2, 'h', 'i', 1, '!', 0}});
 
@@ -67,18 +66,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"Gif87a", As87a(Gif(20, 10, 8, 4)), "GIF 8 x 4"},
         Row{"GifColourTableAndExtensions", Gif(20, 10, 18, 9, {0x81}, Cat({Bytes(12, 7), kGifExtras})), "GIF 18 x 9"},
-        Row{"GifScreenOverTheLimit", Cut(Gif(20000, 20000, 1, 1), 13), TooLarge("20000 x 20000")},
+        Row{"GifScreenOverTheLimitCutAfterIt", Cut(Gif(16385, 1, 1, 1), 13), TooLarge("16385 x 1")},
         Row{"GifImageOverThePixelLimit", Gif(16384, 4096, 16384, 4097), TooLarge("16384 x 4097")},
         Row{"GifImageAtThePixelLimit", Gif(16384, 4096, 16384, 4096), "GIF 16384 x 4096"},
         Row{"GifImageEmpty", Gif(20, 10, 0, 10), "The picture is empty"},
         Row{"GifTrailerBeforeAnyImage", Cat({Cut(Gif(20, 10, 1, 1), 13), {0x3B}}), kDamaged},
         Row{"GifCutInTheColourTable", Cut(Gif(20, 10, 1, 1, {0x87}), 100), kDamaged},
-        Row{"GifCutInTheImageSize", Cut(Gif(20, 10, 1, 1), 21), kDamaged},
         Row{"JpegPastSegmentsAndFillBytes",
             Jpeg(640, 480, Cat({{0xFF, 0xE0, 0, 4, 1, 2, 0xFF, 0xFF, 0xC4, 0, 6, 0xFF, 0xC0, 0, 17}, {0xFF, 0xD0, 0xFF, 0x01}})),
             "JPEG 640 x 480"},
         Row{"JpegProgressive", Cat({{0xFF, 0xD8, 0xFF, 0xC2, 0, 17, 8}, Be16(30), Be16(40)}), "JPEG 40 x 30"},
-        Row{"JpegOverTheLimit", Jpeg(20000, 20000), TooLarge("20000 x 20000")},
         Row{"JpegScanBeforeTheFrame", Jpeg(1, 1, {0xFF, 0xDA, 0, 2}), kDamaged},
         Row{"JpegSegmentPastTheEnd", Cut(Jpeg(1, 1, {0xFF, 0xE1, 0x40, 0}), 30), kDamaged},
         Row{"JpegNoMarker", Jpeg(1, 1, {0x00}), kDamaged},
@@ -90,11 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"PngLargestDeclarable", Png(0xFFFFFFFF, 0xFFFFFFFF), TooLarge("4294967295 x 4294967295")},
         Row{"PngOtherFirstChunk", Png(20, 10, "tEXt"), kDamaged},
         Row{"PngCutInTheHeader", Cut(Png(20, 10), 23), kDamaged},
-        Row{"SignaturesCutShort", Text("GIF8"), kDamaged}, Row{"JpegSignatureCutShort", {0xFF}, kDamaged},
-        Row{"Empty", {}, "The picture file is empty"}, Row{"Html", Text("<html><body>"), kFormat},
-        Row{"Bmp", Bytes{'B', 'M', 0x3A, 0, 0, 0}, kFormat}, Row{"Tiff", Bytes{'I', 'I', '*', 0, 8, 0}, kFormat},
-        Row{"Ico", Bytes{0, 0, 1, 0, 1, 0, 1, 1}, kFormat}, Row{"JpegXr", Bytes{'I', 'I', 0xBC, 1}, kFormat},
-        Row{"OtherGifVersion", Text("GIF88a"), kFormat}),
+        Row{"GifSignatureCutShort", Text("GIF8"), kDamaged},
+        Row{"JpegSignatureCutShort", {0xFF}, kDamaged},
+        // Other formats (BMP, ICO, TIFF, HTML) and a whole empty file are the fault matrix's.
+        Row{"OtherGifVersion", Text("GIF88a"), kNotAcceptedFormat}),
     [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -128,23 +128,6 @@ def huge_jpeg(width=20000, height=20000):
     return b"\xff\xd8\xff\xc0" + struct.pack(">H", 2 + len(frame)) + frame + b"\xff\xd9"
 
 
-def other_format(kind):
-    """A whole 1 x 1 picture in a format Wine can decode but a strip never comes in: bmp, ico or tiff."""
-    def dib(rows, size):  # BITMAPINFOHEADER of a 24-bit picture one pixel wide
-        return struct.pack("<IiiHHIIiiII", 40, 1, rows, 1, 24, 0, size, 0, 0, 0, 0)
-    pixel = b"\x00\x00\xff\x00"  # red, padded to four bytes
-    if kind == "bmp":
-        return b"BM" + struct.pack("<IHHI", 58, 0, 0, 54) + dib(1, 4) + pixel
-    if kind == "ico":  # the pixel, then its AND mask
-        return struct.pack("<HHHBBBBHHII", 0, 1, 1, 1, 1, 0, 0, 1, 24, 48, 22) + dib(2, 8) + pixel + b"\0" * 4
-    # An uncompressed 8-bit grey TIFF: width, height, bits, compression, photometric, strip offset,
-    # samples, rows a strip, strip bytes.
-    entries = [(256, 3, 1, 1), (257, 3, 1, 1), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 1),
-               (273, 4, 1, 8 + 2 + 9 * 12 + 4), (277, 3, 1, 1), (278, 3, 1, 1), (279, 4, 1, 1)]
-    return (b"II*\0" + struct.pack("<IH", 8, len(entries)) +
-            b"".join(struct.pack("<HHII", *entry) for entry in entries) + b"\0\0\0\0\x80")
-
-
 class Site:
     """The state tests steer: the current strip, the fault modes and the request log."""
 
@@ -458,8 +441,8 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", limit_png(), "image/png")
         elif mode == "huge-jpeg":
             self.plain(200, "OK", huge_jpeg(), "image/jpeg")
-        elif mode in ("bmp", "ico", "tiff"):
-            self.plain(200, "OK", other_format(mode), "image/" + mode)
+        elif mode in ("bmp", "ico", "tiff"):  # a whole picture in a format a strip never comes in
+            self.plain(200, "OK", self.strip_bytes("other." + mode), "image/" + mode)
         else:
             self.plain(200, "OK", body, content_type)
 
