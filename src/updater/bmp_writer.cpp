@@ -18,10 +18,7 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 void Validate(const Picture& picture) {
     if (picture.width == 0 || picture.height == 0) throw UpdateError("The picture is empty");
-    if (picture.width > kMaxPictureSide || picture.height > kMaxPictureSide ||
-        std::uint64_t{picture.width} * picture.height > kMaxPicturePixels) {
-        throw UpdateError("The picture is too large");
-    }
+    if (!WithinPictureLimits(picture.width, picture.height)) throw UpdateError("The picture is too large");
     if (picture.bgrx.size() != std::size_t{picture.width} * picture.height * 4) {
         throw UpdateError("The picture's pixels do not match its size");
     }

@@ -17,6 +17,10 @@ struct Picture {
 inline constexpr std::uint32_t kMaxPictureSide = 16384;
 inline constexpr std::uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
 
+constexpr bool WithinPictureLimits(std::uint32_t width, std::uint32_t height) {
+    return width <= kMaxPictureSide && height <= kMaxPictureSide && std::uint64_t{width} * height <= kMaxPicturePixels;
+}
+
 // The description of a picture that passed the limits but whose pixels found no memory (a 32-bit
 // address space can run out near the limits).
 inline std::string NotEnoughMemoryFor(std::uint32_t width, std::uint32_t height) {

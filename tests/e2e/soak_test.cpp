@@ -98,7 +98,7 @@ const std::vector<Situation> kSituations = {
     {"no-markers", "ok", true, "Unable to locate image", false},
     {"far-marker", "ok", true, "Error: Overflow", false},
     {"ok", "404", true, "Error: HTTP 404 Not Found", true},
-    {"ok", "html", true, "Error: The file is not a picture that can be decoded", true},
+    {"ok", "html", true, "Error: The file is not a GIF, JPEG or PNG picture", true},
     {"ok", "truncated", true, "Error: ", true},
     {"ok", "empty", true, "Error: The picture file is empty", true},
 };

@@ -2,6 +2,7 @@
 // UpdateError for a reason it really has, or written with consistent sizes and the right pixels.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,11 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t pixels = std::uint64_t{picture.width} * picture.height;
     picture.bgrx = in.ConsumeRemainingBytes<std::uint8_t>();
     if (shape == 3 && pixels <= (1u << 20)) {
-        // Fill a matching buffer by repeating the input's bytes.
-        std::vector<std::uint8_t> pattern = picture.bgrx;
-        if (pattern.empty()) pattern.push_back(0x5A);
-        picture.bgrx.resize(pixels * 4);
-        for (std::size_t i = 0; i < picture.bgrx.size(); ++i) picture.bgrx[i] = pattern[i % pattern.size()];
+        // Fill a matching buffer by repeating the input's bytes, doubling what is filled so far
+        // (a byte-by-byte fill took most of the target's time).
+        std::vector<std::uint8_t>& bytes = picture.bgrx;
+        if (bytes.empty()) bytes.push_back(0x5A);
+        const std::size_t total = pixels * 4;
+        std::size_t filled = std::min(bytes.size(), total);
+        bytes.resize(total);
+        for (; filled < total; filled *= 2) {
+            std::copy_n(bytes.begin(), std::min(filled, total - filled), bytes.begin() + static_cast<long>(filled));
+        }
     }
 
     const bool valid = picture.width > 0 && picture.height > 0 && picture.width <= dromix::kMaxPictureSide &&

@@ -107,15 +107,17 @@ TEST_F(UpdateCycleTest, UnchangedStripTouchesNothing) {
     EXPECT_EQ(system.wallpaper, "");
 }
 
+// Each located URL in turn differs from the one before, if only in a letter's case: each is downloaded.
 TEST_F(UpdateCycleTest, ChangedStripIsDownloadedAgain) {
-    Run();
-    const std::string next = "http://comic.example/strips/2003-03-17.gif";
-    system.pages[kPageUrl] = PageNaming(next);
-    system.images[next] = kGoodImage;
-    const auto messages = Run();
-    EXPECT_EQ(messages.back(), "Done!");
-    EXPECT_EQ(messages[10], "Downloading < " + next + " >");
-    EXPECT_TRUE(Remembers(next));
+    for (const std::string& strip : {kStripUrl, std::string("http://comic.example/strips/2003-03-17.gif"),
+                                    std::string("http://comic.example/strips/a.png"),
+                                    std::string("http://comic.example/strips/A.png")}) {
+        system.pages[kPageUrl] = PageNaming(strip);
+        system.images[strip] = kGoodImage;
+        const auto messages = Run();
+        EXPECT_EQ(messages.back(), "Done!") << strip;
+        EXPECT_EQ(messages.end()[-4], "Downloading < " + strip + " >");
+    }
 }
 
 TEST_F(UpdateCycleTest, PageWithoutMarkersIsReported) {

@@ -31,7 +31,8 @@ sized-chunked sized-declared no-markers lowercase-markers far-marker file-url re
 colon-url space-url cp1252-url.
 Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
 redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
-sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif large-png limit-png.
+sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif huge-jpeg large-png
+limit-png bmp ico tiff.
 404-garbled has control characters in its status text. Redirects answer with the status CODE (301,
 302, 303, 307 or 308; 302 unless told). redirect-N redirects N times (1 to 20) before the answer;
 redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
@@ -72,7 +73,8 @@ COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relativ
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
-IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "large-png", "limit-png"}
+IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
+                               "large-png", "limit-png", "bmp", "ico", "tiff"}
 REDIRECT_CODES = {"301", "302", "303", "307", "308"}
 DEFAULT_PORTS = {"http": ":80", "https": ":443"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
@@ -127,6 +129,12 @@ def huge_gif(width=20000, height=20000):
     screen = b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80, 0, 0) + b"\0\0\0\xff\xff\xff"
     frame = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x02\x02\x44\x01\x00"
     return screen + frame + b"\x3b"
+
+
+def huge_jpeg(width=20000, height=20000):
+    """A baseline JPEG's header whose frame declares a huge picture, and nothing of its pixels."""
+    frame = struct.pack(">BHHB", 8, height, width, 3) + b"\x01\x11\x00\x02\x11\x01\x03\x11\x01"
+    return b"\xff\xd8\xff\xc0" + struct.pack(">H", 2 + len(frame)) + frame + b"\xff\xd9"
 
 
 class Site:
@@ -450,6 +458,10 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", huge_gif(), "image/gif")
         elif mode == "limit-png":
             self.plain(200, "OK", limit_png(), "image/png")
+        elif mode == "huge-jpeg":
+            self.plain(200, "OK", huge_jpeg(), "image/jpeg")
+        elif mode in ("bmp", "ico", "tiff"):  # a whole picture in a format a strip never comes in
+            self.plain(200, "OK", self.strip_bytes("other." + mode), "image/" + mode)
         else:
             self.plain(200, "OK", body, content_type)
 

@@ -160,22 +160,15 @@ TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
     Win32SystemOperations system;
     Folder folder("bad-pictures");
     const Bytes jpeg = ReadFile(Strip("strip-2.jpg"));
-    const Bytes png = ReadFile(Strip("strip-3.png"));
 
     system.WriteFile(folder / "empty.tmp", {});
     EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "empty.tmp"); }), "The picture file is empty");
 
     const std::string html = "<html><body>Not a picture</body></html>";
     system.WriteFile(folder / "html.tmp", Bytes(html.begin(), html.end()));
-    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "html.tmp"); }),
-              "The file is not a picture that can be decoded");
+    EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "html.tmp"); }), "The file is not a GIF, JPEG or PNG picture");
 
-    system.WriteFile(folder / "truncated.tmp", Bytes(png.begin(), png.begin() + 200));
-    const std::string truncated = ErrorOf([&] { system.LoadPicture(folder / "truncated.tmp"); });
-    std::printf("[ info   ] truncated PNG: \"%s\"\n", truncated.c_str());
-    EXPECT_EQ(truncated, "The file is not a picture that can be decoded");
-
-    for (const char* name : {"strip-1.gif", "strip-2.jpg"}) {  // the first third of each
+    for (const char* name : {"strip-1.gif", "strip-2.jpg", "strip-3.png"}) {  // the first third of each
         const Bytes whole = ReadFile(Strip(name));
         system.WriteFile(folder / "third.tmp", Bytes(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 3)));
         EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "third.tmp"); }),
@@ -189,27 +182,6 @@ TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
 
     EXPECT_EQ(ErrorOf([&] { system.LoadPicture(folder / "missing.tmp"); }),
               "Cannot read < " + (folder / "missing.tmp") + " >: File not found.");
-}
-
-TEST(PictureDecoder, HugeDeclaredSizeIsRefusedBeforeDecoding) {
-    testing::ComicSite site;
-    ASSERT_TRUE(site.Running());
-    Win32SystemOperations system;
-    Folder folder("huge");
-    for (const char* mode : {"huge-gif", "huge-png"}) {
-        site.Control(std::string("fault?image=") + mode);
-        const std::string path = system.WriteFile(folder / "huge.tmp", system.FetchBytes(site.Url("/strips/strip-1.gif")));
-        const std::string error = ErrorOf([&] { system.LoadPicture(path); });
-        std::printf("[ info   ] %s: \"%s\"\n", mode, error.c_str());
-        if (std::string(mode) == "huge-gif") {
-            // Wine's GIF decoder reads the whole picture before its size can be asked.
-            EXPECT_THAT(error, ::testing::AnyOf("The picture is too large (20000 x 20000 pixels)",
-                                                "The picture is damaged and cannot be decoded"));
-        } else {
-            EXPECT_EQ(error, "The picture is too large (20000 x 20000 pixels)") << mode;
-        }
-    }
-    site.Control("reset");
 }
 
 // Takes this process's free address space so that a failing allocation is a real one: first a block

@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "errors.h"
 #include "handles.h"
+#include "picture_sniffer.h"
 #include "system_error.h"
 #include "wide_text.h"
 
@@ -15,15 +18,12 @@ namespace {
 
 [[noreturn]] void ThrowDecodeError(HRESULT result, const char* what) {
     switch (static_cast<unsigned long>(result)) {
-    case static_cast<unsigned long>(WINCODEC_ERR_COMPONENTNOTFOUND):
-    case static_cast<unsigned long>(WINCODEC_ERR_UNKNOWNIMAGEFORMAT):
-        throw UpdateError("The file is not a picture that can be decoded");
     case static_cast<unsigned long>(WINCODEC_ERR_BADHEADER):
     case static_cast<unsigned long>(WINCODEC_ERR_BADIMAGE):
     case static_cast<unsigned long>(WINCODEC_ERR_BADSTREAMDATA):
     case static_cast<unsigned long>(WINCODEC_ERR_STREAMREAD):
     case static_cast<unsigned long>(WINCODEC_ERR_FRAMEMISSING):
-        throw UpdateError("The picture is damaged and cannot be decoded");
+        throw UpdateError(kDamagedPicture);
     default:
         break;
     }
@@ -34,21 +34,36 @@ void Check(HRESULT result, const char* what) {
     if (FAILED(result)) ThrowDecodeError(result, what);
 }
 
-void CheckFileHasContent(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        ThrowLastError("Cannot read < " + WideToUtf8(path) + " >");
+// The whole file: the picture is sniffed from these bytes, and its decoder reads these same bytes.
+std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
+    const std::string name = "< " + WideToUtf8(path) + " >";
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) ThrowLastError("Cannot read " + name);
+    if (size.QuadPart > static_cast<LONGLONG>(kPictureFileLimit)) {
+        throw UpdateError("The picture file " + name + " is larger than 64 MiB");
     }
-    if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0) throw UpdateError("The picture file is empty");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    for (std::size_t at = 0; at < bytes.size();) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &read, nullptr)) {
+            ThrowLastError("Cannot read " + name);
+        }
+        if (read == 0) throw UpdateError("The picture file " + name + " ended early");
+        at += read;
+    }
+    return bytes;
 }
 
-void CheckSize(UINT width, UINT height) {
-    if (width == 0 || height == 0) throw UpdateError("The picture is empty");
-    if (width > kMaxPictureSide || height > kMaxPictureSide ||
-        std::uint64_t{width} * height > kMaxPicturePixels) {
-        throw UpdateError("The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
-                          " pixels)");
+// The system's built-in decoder of each format, never another codec registered for the same bytes.
+const CLSID& DecoderOf(PictureFormat format) {
+    switch (format) {
+    case PictureFormat::Gif: return CLSID_WICGifDecoder;
+    case PictureFormat::Jpeg: return CLSID_WICJpegDecoder;
+    case PictureFormat::Png: break;
     }
+    return CLSID_WICPngDecoder;
 }
 
 // BGRA with straight alpha → opaque BGRX over a white background.
@@ -67,10 +82,13 @@ void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
 }  // namespace
 
 Picture DecodePictureFile(const std::wstring& path) {
-    CheckFileHasContent(path);
-    // Apartment-threaded COM for this call. A thread that already runs COM in another mode is left
-    // as it is: the imaging objects work in either apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+    const PictureHeader header = SniffPicture(bytes);
+
+    // The cycle's worker never pumps messages, so it joins the multithreaded apartment: a
+    // single-threaded one needs a message loop, and the imaging objects work in either. A thread that
+    // already runs COM in the other mode is left as it is.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const ScopeExit uninitialise([com] {
         if (SUCCEEDED(com)) CoUninitialize();
     });
@@ -80,25 +98,26 @@ Picture DecodePictureFile(const std::wstring& path) {
     Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                            reinterpret_cast<void**>(factory.put())),
           "imaging component");
+    ComPtr<IWICStream> stream;
+    Check(factory->CreateStream(stream.put()), "stream");
+    Check(stream->InitializeFromMemory(bytes.data(), static_cast<DWORD>(bytes.size())), "stream");
     ComPtr<IWICBitmapDecoder> decoder;
-    const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                              WICDecodeMetadataCacheOnDemand, decoder.put());
-    // Some decoders (Wine's GIF) read the whole picture here: any failure but an unknown format
-    // means a picture the decoder recognised and could not read.
-    if (FAILED(opened)) {
-        if (opened == E_OUTOFMEMORY) throw UpdateError("Not enough memory to convert the picture");
-        if (opened == WINCODEC_ERR_COMPONENTNOTFOUND || opened == WINCODEC_ERR_UNKNOWNIMAGEFORMAT) {
-            ThrowDecodeError(opened, "format");
-        }
-        ThrowDecodeError(WINCODEC_ERR_BADIMAGE, "format");
-    }
+    Check(CoCreateInstance(DecoderOf(header.format), nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                           reinterpret_cast<void**>(decoder.put())),
+          "decoder");
+    // Some decoders (Wine's GIF and PNG) read the whole picture here: the format is known to be
+    // theirs, so any failure but running out of memory is damage.
+    const HRESULT opened = decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand);
+    if (opened == E_OUTOFMEMORY) throw UpdateError("Not enough memory to convert the picture");
+    if (FAILED(opened)) throw UpdateError(kDamagedPicture);
     ComPtr<IWICBitmapFrameDecode> frame;
     Check(decoder->GetFrame(0, frame.put()), "frame");
 
     UINT width = 0;
     UINT height = 0;
     Check(frame->GetSize(&width, &height), "size");
-    CheckSize(width, height);
+    // The pixel buffer is sized by what the decoder reports, so that is held to the limits too.
+    CheckPictureSize(width, height);
 
     // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
     // pictures under Wine); the alpha is flattened afterwards.

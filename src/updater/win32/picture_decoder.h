@@ -1,14 +1,19 @@
 #pragma once
-// Picture files (GIF, JPEG, PNG, BMP, …) decoded with the Windows Imaging Component.
+// Picture files (GIF, JPEG, PNG) decoded with the Windows Imaging Component.
+#include <cstddef>
 #include <string>
 
 #include "picture.h"
 
 namespace dromix {
 
+// The largest file decoded: the most a strip's download may bring.
+inline constexpr std::size_t kPictureFileLimit = 64u * 1024 * 1024;
+
 // Decodes the first frame of the file at `path` to 32-bit pixels; transparent parts are laid over
-// white. The declared size is checked against the limits before any pixel memory is allocated.
-// Raises UpdateError for a file that is empty, not a picture, damaged or too large.
+// white. The file is sniffed first (SniffPicture): only a GIF, JPEG or PNG within the size limits
+// reaches a decoder, and then the system's own decoder of that format.
+// Raises UpdateError for a file that is empty, of another format, damaged or too large.
 Picture DecodePictureFile(const std::wstring& path);
 
 }  // namespace dromix

@@ -1,0 +1,97 @@
+#include "picture_sniffer.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "system_operations.h"
+
+namespace dromix {
+namespace {
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Le16(unsigned v) { return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}; }
+Bytes Be16(unsigned v) { return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}; }
+Bytes Be32(unsigned v) { return Cat({Be16(v >> 16), Be16(v & 0xFFFF)}); }
+Bytes Cut(Bytes bytes, std::size_t size) { return bytes.resize(size), bytes; }
+Bytes As87a(Bytes gif) { return gif[4] = '7', gif; }
+
+// A GIF89a: its logical screen, `blocks` (colour table, extensions), then the first image's descriptor.
+Bytes Gif(unsigned sw, unsigned sh, unsigned w, unsigned h, Bytes flags = {0}, Bytes blocks = {}) {
+    return Cat({Text("GIF89a"), Le16(sw), Le16(sh), flags, {0, 0}, blocks, {0x2C, 0, 0, 0, 0}, Le16(w), Le16(h), {0}});
+}
+// SOI, `segments`, then a baseline start of frame.
+Bytes Jpeg(unsigned w, unsigned h, Bytes segments = {}) {
+    return Cat({{0xFF, 0xD8}, segments, {0xFF, 0xC0, 0, 17, 8}, Be16(h), Be16(w), {3}});
+}
+Bytes Png(unsigned w, unsigned h, const char* chunk = "IHDR") {
+    return Cat({{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, Be32(13), Text(chunk), Be32(w), Be32(h), {8, 2, 0, 0, 0}});
+}
+
+std::string Sniffed(const Bytes& bytes) {
+    try {
+        const PictureHeader header = SniffPicture(bytes);
+        const char* const names[] = {"GIF ", "JPEG ", "PNG "};
+        std::string sniffed = names[static_cast<int>(header.format)];
+        return sniffed.append(std::to_string(header.width)).append(" x ").append(std::to_string(header.height));
+    } catch (const UpdateError& e) {
+        return e.what();
+    }
+}
+
+struct Row {
+    const char* name;
+    Bytes bytes;
+    std::string sniffed;
+};
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+class PictureSniffer : public ::testing::TestWithParam<Row> {};
+TEST_P(PictureSniffer, ReadsTheFormatAndDeclaredSizeOrRefuses) { EXPECT_EQ(Sniffed(GetParam().bytes), GetParam().sniffed); }
+
+const std::string kDamaged = kDamagedPicture;
+std::string TooLarge(const char* size) { return std::string("The picture is too large (") + size + " pixels)"; }
+const Bytes kGifExtras = Cat({{0x21, 0xF9, 4, 0, 0, 0, 0, 0}, {0x21, 0xFE, 2, 'h', 'i', 1, '!', 0}});
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PictureSniffer,
+    ::testing::Values(
+        Row{"Gif87a", As87a(Gif(20, 10, 8, 4)), "GIF 8 x 4"},
+        Row{"GifColourTableAndExtensions", Gif(20, 10, 18, 9, {0x81}, Cat({Bytes(12, 7), kGifExtras})), "GIF 18 x 9"},
+        Row{"GifScreenOverTheLimitCutAfterIt", Cut(Gif(16385, 1, 1, 1), 13), TooLarge("16385 x 1")},
+        Row{"GifImageOverThePixelLimit", Gif(16384, 4096, 16384, 4097), TooLarge("16384 x 4097")},
+        Row{"GifImageAtThePixelLimit", Gif(16384, 4096, 16384, 4096), "GIF 16384 x 4096"},
+        Row{"GifImageEmpty", Gif(20, 10, 0, 10), "The picture is empty"},
+        Row{"GifTrailerBeforeAnyImage", Cat({Cut(Gif(20, 10, 1, 1), 13), {0x3B}}), kDamaged},
+        Row{"GifCutInTheColourTable", Cut(Gif(20, 10, 1, 1, {0x87}), 100), kDamaged},
+        Row{"JpegPastSegmentsAndFillBytes",
+            Jpeg(640, 480, Cat({{0xFF, 0xE0, 0, 4, 1, 2, 0xFF, 0xFF, 0xC4, 0, 6, 0xFF, 0xC0, 0, 17}, {0xFF, 0xD0, 0xFF, 0x01}})),
+            "JPEG 640 x 480"},
+        Row{"JpegProgressive", Cat({{0xFF, 0xD8, 0xFF, 0xC2, 0, 17, 8}, Be16(30), Be16(40)}), "JPEG 40 x 30"},
+        Row{"JpegScanBeforeTheFrame", Jpeg(1, 1, {0xFF, 0xDA, 0, 2}), kDamaged},
+        Row{"JpegSegmentPastTheEnd", Cut(Jpeg(1, 1, {0xFF, 0xE1, 0x40, 0}), 30), kDamaged},
+        Row{"JpegNoMarker", Jpeg(1, 1, {0x00}), kDamaged},
+        Row{"PngAtTheSideLimit", Png(16384, 1), "PNG 16384 x 1"},
+        Row{"PngAtThePixelLimit", Png(4096, 16384), "PNG 4096 x 16384"},
+        Row{"PngWideByOne", Png(16385, 1), TooLarge("16385 x 1")},
+        Row{"PngTallByOne", Png(1, 16385), TooLarge("1 x 16385")},
+        Row{"PngOverThePixelLimitByOneRow", Png(16384, 4097), TooLarge("16384 x 4097")},
+        Row{"PngLargestDeclarable", Png(0xFFFFFFFF, 0xFFFFFFFF), TooLarge("4294967295 x 4294967295")},
+        Row{"PngOtherFirstChunk", Png(20, 10, "tEXt"), kDamaged},
+        Row{"PngCutInTheHeader", Cut(Png(20, 10), 23), kDamaged},
+        Row{"GifSignatureCutShort", Text("GIF8"), kDamaged},
+        Row{"JpegSignatureCutShort", {0xFF}, kDamaged},
+        // Other formats (BMP, ICO, TIFF, HTML) and a whole empty file are the fault matrix's.
+        Row{"OtherGifVersion", Text("GIF88a"), kNotAcceptedFormat}),
+    [](const ::testing::TestParamInfo<Row>& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace dromix
