@@ -80,10 +80,6 @@ struct IconKind : NullIsNone<HICON> {
 struct MenuKind : NullIsNone<HMENU> {
     static bool Close(Type menu) noexcept { return DestroyMenu(menu) != FALSE; }
 };
-// A library loaded by hand; freeing it unmaps it once nothing else holds it.
-struct ModuleKind : NullIsNone<HMODULE> {
-    static bool Close(Type module) noexcept { return FreeLibrary(module) != FALSE; }
-};
 // Memory the system allocated for us with LocalAlloc (FormatMessage's buffer).
 struct LocalMemoryKind : NullIsNone<HLOCAL> {
     static bool Close(Type memory) noexcept { return LocalFree(memory) == nullptr; }
@@ -101,7 +97,6 @@ using UniqueFile = UniqueHandle<FileHandleKind>;
 using UniqueFont = UniqueHandle<FontKind>;
 using UniqueIcon = UniqueHandle<IconKind>;
 using UniqueMenu = UniqueHandle<MenuKind>;
-using UniqueModule = UniqueHandle<ModuleKind>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryKind>;
 template <typename Interface>
 using ComPtr = UniqueHandle<ComKind<Interface>>;

@@ -66,7 +66,7 @@ void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
 
 }  // namespace
 
-Picture DecodePictureFile(IWICImagingFactory& factory, const std::wstring& path) {
+Picture DecodePictureFile(const std::wstring& path) {
     CheckFileHasContent(path);
     // Apartment-threaded COM for this call. A thread that already runs COM in another mode is left
     // as it is: the imaging objects work in either apartment.
@@ -76,9 +76,13 @@ Picture DecodePictureFile(IWICImagingFactory& factory, const std::wstring& path)
     });
     Check(com == RPC_E_CHANGED_MODE ? S_OK : com, "COM");
 
+    ComPtr<IWICImagingFactory> factory;
+    Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                           reinterpret_cast<void**>(factory.put())),
+          "imaging component");
     ComPtr<IWICBitmapDecoder> decoder;
-    const HRESULT opened = factory.CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                             WICDecodeMetadataCacheOnDemand, decoder.put());
+    const HRESULT opened = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                              WICDecodeMetadataCacheOnDemand, decoder.put());
     // Some decoders (Wine's GIF) read the whole picture here: any failure but an unknown format
     // means a picture the decoder recognised and could not read.
     if (FAILED(opened)) {
@@ -99,7 +103,7 @@ Picture DecodePictureFile(IWICImagingFactory& factory, const std::wstring& path)
     // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
     // pictures under Wine); the alpha is flattened afterwards.
     ComPtr<IWICFormatConverter> converter;
-    Check(factory.CreateFormatConverter(converter.put()), "converter");
+    Check(factory->CreateFormatConverter(converter.put()), "converter");
     Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                 WICBitmapPaletteTypeCustom),
           "pixel format");

@@ -1,7 +1,5 @@
 #pragma once
 // Picture files (GIF, JPEG, PNG, BMP, …) decoded with the Windows Imaging Component.
-#include <wincodec.h>
-
 #include <string>
 
 #include "picture.h"
@@ -10,8 +8,7 @@ namespace dromix {
 
 // Decodes the first frame of the file at `path` to 32-bit pixels; transparent parts are laid over
 // white. The declared size is checked against the limits before any pixel memory is allocated.
-// Raises UpdateError for a file that is empty, not a picture, damaged or too large. The objects are
-// made by `factory`.
-Picture DecodePictureFile(IWICImagingFactory& factory, const std::wstring& path);
+// Raises UpdateError for a file that is empty, not a picture, damaged or too large.
+Picture DecodePictureFile(const std::wstring& path);
 
 }  // namespace dromix

@@ -1,7 +1,6 @@
 #include "win32_system_operations.h"
 
 #include "bitmap_file.h"
-#include "imaging_library.h"
 #include "picture_decoder.h"
 #include "system_error.h"
 #include "update_cycle.h"
@@ -93,12 +92,7 @@ std::string Win32SystemOperations::WriteFile(const std::string& path, const Byte
 
 void Win32SystemOperations::DeleteFile(const std::string& path) { FileAccess::Delete(Utf8ToWide(path)); }
 
-// The imaging library is loaded for the decode only: between two cycles an hour apart it would hold
-// more than a megabyte.
-Picture Win32SystemOperations::LoadPicture(const std::string& path) {
-    const ImagingLibrary imaging;
-    return DecodePictureFile(imaging.Factory(), Utf8ToWide(path));
-}
+Picture Win32SystemOperations::LoadPicture(const std::string& path) { return DecodePictureFile(Utf8ToWide(path)); }
 
 // A refused target (the root of C: for a standard user) sends the bitmap to the per-user data folder.
 std::string Win32SystemOperations::SaveBitmap(const Picture& picture, const std::string& path) {
