@@ -49,7 +49,6 @@ private:
     void OnCommand(int id);
     void OnSize(WPARAM state);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
-    void DeliverLines();
     void OnTimer();
     void OnDestroy();
     void EndForFatalError();
