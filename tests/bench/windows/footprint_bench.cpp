@@ -6,6 +6,7 @@
 // "IDLE_END" around the idle minute so scripts/bench can count the process's wake-ups.
 //
 //   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT [--cycles N] [--idle S]
+//   dromix_footprint_bench --dromix Dromix.exe --bare x --port PORT --answers N   (only the answers, shown and hidden)
 #include <windows.h>
 #include <psapi.h>
 
@@ -203,8 +204,9 @@ void ExpectDone(const std::wstring& last, int cycle) {
     }
 }
 
-// The slowest answer of the window through changing cycles of each kind of strip.
-void MeasureAnswers(HWND main, int port, int cycles) {
+// The slowest answer of the window through changing cycles of each kind of strip. The figures' names
+// end in `suffix`.
+void MeasureAnswers(HWND main, int port, int cycles, const std::string& suffix = "") {
     // The yardstick: the same probe, as long as the cycles take, with no cycle running. The log box
     // is read as often as while waiting for a cycle.
     {
@@ -213,7 +215,7 @@ void MeasureAnswers(HWND main, int port, int cycles) {
             LogText(main);
             Sleep(20);
         }
-        Report("dromix.answer_worst_ms.idle", probe.Stop());
+        Report("dromix.answer_worst_ms.idle" + suffix, probe.Stop());
     }
     struct Kind {
         const char* figure;
@@ -233,7 +235,7 @@ void MeasureAnswers(HWND main, int port, int cycles) {
             worst = std::max(worst, probe.Stop());
             ExpectDone(last, cycle);
         }
-        Report(std::string("dromix.answer_worst_ms.") + kind.figure, worst);
+        Report(std::string("dromix.answer_worst_ms.") + kind.figure + suffix, worst);
     }
     SiteControl(port, "fault?page=ok&image=ok");
 }
@@ -296,6 +298,40 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
     SiteControl(port, "reset");
 }
 
+// Only the window's answers through `cycles` changing cycles of each kind, on a full log; then the
+// same with the window in the tray, where nothing of it is drawn: what is left is what the cycle's
+// system calls cost the window's thread.
+void AnswersOnly(const std::string& path, int port, int cycles) {
+    SiteControl(port, "reset");
+    dromix::testing::ProxySetting proxy;
+    proxy.Through(port);
+    Child dromix = Launch(path);
+    HWND main = nullptr;
+    try {
+        main = WaitForWindow(dromix.id, IDC_LOG);
+        for (int i = 0; i < 3000; ++i) {
+            const std::wstring last = LastMessage(main);
+            if (last == L"Done!" || last.starts_with(L"Error")) break;
+            Sleep(10);
+        }
+        ExpectDone(LastMessage(main), 0);
+        // A full log, as after the hundred cycles.
+        for (int cycle = 1; cycle <= 16; ++cycle) {
+            SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
+            ExpectDone(UpdateAndWait(main), cycle);
+        }
+        MeasureAnswers(main, port, cycles);
+        PostMessageW(main, WM_COMMAND, IDM_HIDE, 0);
+        Sleep(1000);
+        MeasureAnswers(main, port, cycles, ".hidden");
+    } catch (...) {
+        End(dromix, main, IDM_EXIT);
+        throw;
+    }
+    End(dromix, main, IDM_EXIT);
+    SiteControl(port, "reset");
+}
+
 }  // namespace
 }  // namespace dromix::bench
 
@@ -307,10 +343,15 @@ int main(int argc, char** argv) {
         const int port = std::stoi(Argument(argc, argv, "--port", "0"));
         const int cycles = std::stoi(Argument(argc, argv, "--cycles", "100"));
         const int idle = std::stoi(Argument(argc, argv, "--idle", "60"));
+        const int answers = std::stoi(Argument(argc, argv, "--answers", "0"));
         if (dromix.empty() || bare.empty() || port <= 0 || cycles < 10 || idle <= 0) {
             std::fprintf(stderr, "usage: dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT"
-                                 " [--cycles N>=10] [--idle S]\n");
+                                 " [--cycles N>=10] [--idle S] [--answers N]\n");
             return 2;
+        }
+        if (answers > 0) {
+            AnswersOnly(dromix, port, answers);
+            return 0;
         }
         MeasureBare(bare);
         MeasureDromix(dromix, port, cycles, idle);
