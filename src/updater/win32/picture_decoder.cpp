@@ -88,11 +88,8 @@ Picture DecodePictureFile(const std::wstring& path) {
     // The cycle's worker never pumps messages, so it joins the multithreaded apartment: a
     // single-threaded one needs a message loop, and the imaging objects work in either. A thread that
     // already runs COM in the other mode is left as it is.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const ScopeExit uninitialise([com] {
-        if (SUCCEEDED(com)) CoUninitialize();
-    });
-    Check(com == RPC_E_CHANGED_MODE ? S_OK : com, "COM");
+    const ComApartment com(COINIT_MULTITHREADED);
+    Check(com.result() == RPC_E_CHANGED_MODE ? S_OK : com.result(), "COM");
 
     ComPtr<IWICImagingFactory> factory;
     Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
