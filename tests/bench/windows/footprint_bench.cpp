@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -253,7 +254,19 @@ void MeasureBare(const std::string& path) {
     End(bare, window, 0);
 }
 
-void MeasureDromix(const std::string& path, int port, int cycles, int idleSeconds) {
+// The scheduled first cycle comes five seconds after start: it must end with "Done!".
+void WaitForFirstCycle(HWND main) {
+    for (int i = 0; i < 3000; ++i) {
+        const std::wstring last = LastMessage(main);
+        if (last == L"Done!" || last.starts_with(L"Error")) break;
+        Sleep(10);
+    }
+    ExpectDone(LastMessage(main), 0);
+}
+
+// Dromix started against the sample site, its window found, `run` given the process and the window;
+// the program is ended afterwards however `run` ends.
+void WithDromix(const std::string& path, int port, const std::function<void(Child&, HWND)>& run) {
     SiteControl(port, "reset");
     dromix::testing::ProxySetting proxy;
     proxy.Through(port);
@@ -261,16 +274,21 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
     HWND main = nullptr;
     try {
         main = WaitForWindow(dromix.id, IDC_LOG);
+        run(dromix, main);
+    } catch (...) {
+        End(dromix, main, IDM_EXIT);
+        throw;
+    }
+    End(dromix, main, IDM_EXIT);
+    SiteControl(port, "reset");
+}
+
+void MeasureDromix(const std::string& path, int port, int cycles, int idleSeconds) {
+    WithDromix(path, port, [&](Child& dromix, HWND main) {
         Sleep(1000);
         Measure(dromix.process.get(), "dromix.start");
 
-        // The scheduled first cycle comes five seconds after start.
-        for (int i = 0; i < 3000; ++i) {
-            const std::wstring last = LastMessage(main);
-            if (last == L"Done!" || last.starts_with(L"Error")) break;
-            Sleep(10);
-        }
-        ExpectDone(LastMessage(main), 0);
+        WaitForFirstCycle(main);
 
         for (int cycle = 1; cycle <= cycles; ++cycle) {
             // The page names the same strip absolute and relative in turn: every cycle changes it.
@@ -290,31 +308,15 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
         std::fflush(stdout);
         Report("dromix.idle_cpu_ms", before < 0 || after < 0 ? -1 : after - before);
         Report("dromix.idle_seconds", idleSeconds);
-    } catch (...) {
-        End(dromix, main, IDM_EXIT);
-        throw;
-    }
-    End(dromix, main, IDM_EXIT);
-    SiteControl(port, "reset");
+    });
 }
 
 // Only the window's answers through `cycles` changing cycles of each kind, on a full log; then the
 // same with the window in the tray, where nothing of it is drawn: what is left is what the cycle's
 // system calls cost the window's thread.
 void AnswersOnly(const std::string& path, int port, int cycles) {
-    SiteControl(port, "reset");
-    dromix::testing::ProxySetting proxy;
-    proxy.Through(port);
-    Child dromix = Launch(path);
-    HWND main = nullptr;
-    try {
-        main = WaitForWindow(dromix.id, IDC_LOG);
-        for (int i = 0; i < 3000; ++i) {
-            const std::wstring last = LastMessage(main);
-            if (last == L"Done!" || last.starts_with(L"Error")) break;
-            Sleep(10);
-        }
-        ExpectDone(LastMessage(main), 0);
+    WithDromix(path, port, [&](Child&, HWND main) {
+        WaitForFirstCycle(main);
         // A full log, as after the hundred cycles.
         for (int cycle = 1; cycle <= 16; ++cycle) {
             SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
@@ -324,12 +326,7 @@ void AnswersOnly(const std::string& path, int port, int cycles) {
         PostMessageW(main, WM_COMMAND, IDM_HIDE, 0);
         Sleep(1000);
         MeasureAnswers(main, port, cycles, ".hidden");
-    } catch (...) {
-        End(dromix, main, IDM_EXIT);
-        throw;
-    }
-    End(dromix, main, IDM_EXIT);
-    SiteControl(port, "reset");
+    });
 }
 
 }  // namespace
