@@ -33,7 +33,8 @@ Bytes Jpeg(unsigned w, unsigned h, Bytes segments = {}) {
     return Cat({{0xFF, 0xD8}, segments, {0xFF, 0xC0, 0, 17, 8}, Be16(h), Be16(w), {3}});
 }
 Bytes Png(unsigned w, unsigned h, const char* chunk = "IHDR") {
-    return Cat({{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, Be32(13), Text(chunk), Be32(w), Be32(h), {8, 2, 0, 0, 0}});
+    return Cat({{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, Be32(13), Text(chunk), Be32(w), Be32(h),
+                {8, 2, 0, 0, 0}});
 }
 
 std::string Sniffed(const Bytes& bytes) {
@@ -55,7 +56,9 @@ struct Row {
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class PictureSniffer : public ::testing::TestWithParam<Row> {};
-TEST_P(PictureSniffer, ReadsTheFormatAndDeclaredSizeOrRefuses) { EXPECT_EQ(Sniffed(GetParam().bytes), GetParam().sniffed); }
+TEST_P(PictureSniffer, ReadsTheFormatAndDeclaredSizeOrRefuses) {
+    EXPECT_EQ(Sniffed(GetParam().bytes), GetParam().sniffed);
+}
 
 const std::string kDamaged = kDamagedPicture;
 std::string TooLarge(const char* size) { return std::string("The picture is too large (") + size + " pixels)"; }
@@ -73,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"GifTrailerBeforeAnyImage", Cat({Cut(Gif(20, 10, 1, 1), 13), {0x3B}}), kDamaged},
         Row{"GifCutInTheColourTable", Cut(Gif(20, 10, 1, 1, {0x87}), 100), kDamaged},
         Row{"JpegPastSegmentsAndFillBytes",
-            Jpeg(640, 480, Cat({{0xFF, 0xE0, 0, 4, 1, 2, 0xFF, 0xFF, 0xC4, 0, 6, 0xFF, 0xC0, 0, 17}, {0xFF, 0xD0, 0xFF, 0x01}})),
+            // APP0, a fill byte, a DHT whose table looks like a frame, then RST0 and TEM without lengths.
+            Jpeg(640, 480, {0xFF, 0xE0, 0, 4, 1, 2, 0xFF, 0xFF, 0xC4, 0, 6, 0xFF, 0xC0, 0, 17, 0xFF, 0xD0, 0xFF, 0x01}),
             "JPEG 640 x 480"},
         Row{"JpegProgressive", Cat({{0xFF, 0xD8, 0xFF, 0xC2, 0, 17, 8}, Be16(30), Be16(40)}), "JPEG 40 x 30"},
         Row{"JpegScanBeforeTheFrame", Jpeg(1, 1, {0xFF, 0xDA, 0, 2}), kDamaged},
