@@ -38,6 +38,12 @@ void LogBox::Layout(const TwipsBox& box, unsigned dpi) {
 }
 
 void LogBox::Show(const LogChange& change) {
+    const Batch batch(*this);
+    if (!undrawn_) {
+        DefWindowProcW(box_, WM_SETREDRAW, FALSE, 0);
+        undrawn_ = true;
+        scrollBefore_ = ScrollBar();
+    }
     if (!change.removed.empty()) {
         const auto removed = static_cast<LPARAM>(Utf8ToWide(change.removed).size());
         SendMessageW(box_, EM_SETSEL, 0, removed);
@@ -53,6 +59,31 @@ void LogBox::MoveCaretToEnd() {
     const int length = GetWindowTextLengthW(box_);
     SendMessageW(box_, EM_SETSEL, static_cast<WPARAM>(length), length);
     SendMessageW(box_, EM_SCROLLCARET, 0, 0);
+}
+
+// At the first change the default handling of WM_SETREDRAW, which the edit control's own one
+// bypasses, stops all drawing of the box; once the batch ends the box, frame and scroll bar included,
+// is drawn once. A batch without changes draws nothing.
+LogBox::Batch::Batch(LogBox& box) : box_(box) { ++box_.batches_; }
+
+LogBox::Batch::~Batch() {
+    if (--box_.batches_ > 0 || !box_.undrawn_) return;
+    box_.undrawn_ = false;
+    DefWindowProcW(box_.box_, WM_SETREDRAW, TRUE, 0);
+    // The scroll bar is drawn again only when it changed: once the log is full, its thumb stays put.
+    const SCROLLINFO now = box_.ScrollBar();
+    const SCROLLINFO& before = box_.scrollBefore_;
+    const bool moved = now.nMin != before.nMin || now.nMax != before.nMax || now.nPage != before.nPage ||
+                       now.nPos != before.nPos;
+    RedrawWindow(box_.box_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | (moved ? RDW_FRAME : 0));
+}
+
+SCROLLINFO LogBox::ScrollBar() const {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(box_, SB_VERT, &info);
+    return info;
 }
 
 HBRUSH LogBox::Colours(HWND control, HDC dc) const {

@@ -24,6 +24,20 @@ public:
     // whole text for every line costs many times more, above all while the window is hidden.
     void Show(const LogChange& change);
 
+    // Changes shown while a Batch lives are drawn once, when the outermost one ends (Show makes its
+    // own). The edit control redraws its scroll bar at every change, whatever its own WM_SETREDRAW
+    // says; under Wine each of those draws costs milliseconds, and a line takes several.
+    class Batch {
+    public:
+        explicit Batch(LogBox& box);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        LogBox& box_;
+    };
+
     // The caret at the very end, which scrolls the box to its last line.
     void MoveCaretToEnd();
 
@@ -32,8 +46,13 @@ public:
     HBRUSH Colours(HWND control, HDC dc) const;
 
 private:
+    SCROLLINFO ScrollBar() const;
+
     HWND box_;
     UniqueFont font_;
+    int batches_ = 0;
+    bool undrawn_ = false;  // drawing is off until the outermost batch ends
+    SCROLLINFO scrollBefore_{};  // the scroll bar as it was drawn last
 };
 
 }  // namespace dromix

@@ -116,7 +116,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case kLogLinesWaiting:
-        relay_.DeliverTo(log_);
+        DeliverLines();
         return 0;
     case WM_CLOSE:
         Close();
@@ -207,9 +207,15 @@ void MainWindow::OnSize(WPARAM state) {
     }
 }
 
+// All the lines waiting, drawn once.
+void MainWindow::DeliverLines() {
+    const LogBox::Batch batch(*logBox_);
+    relay_.DeliverTo(log_);
+}
+
 void MainWindow::OnTimer() {
     // Lines whose message was lost (a full queue refuses it) are shown a tick later at the latest.
-    relay_.DeliverTo(log_);
+    DeliverLines();
     if (schedule_.Tick()) cycles_.Start();
 }
 

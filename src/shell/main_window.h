@@ -49,6 +49,7 @@ private:
     void OnCommand(int id);
     void OnSize(WPARAM state);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
+    void DeliverLines();
     void OnTimer();
     void OnDestroy();
     void EndForFatalError();

@@ -18,7 +18,8 @@ that name; two more ports (the port file's second and third lines) serve https d
   weak-cipher        only ciphers without encryption, which no client accepts
 Tests steer it over HTTP:
 
-  GET /_control/strip?name=NAME           the strip the front page names (a file under strips/)
+  GET /_control/strip?name=NAME           the strip the front page names (a file under strips/; a
+                                          "?QUERY" after it is kept in the URL and ignored when served)
   GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS][&tls=NAME][&size=BYTES][&code=STATUS]
   GET /_control/reset                     first strip, no faults, empty request log
   GET /_control/requests                  the request log as JSON
@@ -416,6 +417,7 @@ class Handler(BaseHTTPRequestHandler):
         self.plain(200, "OK", self.page_html(mode), content_type)
 
     def strip_bytes(self, name):
+        name = name.partition("?")[0]
         if "/" in name or "\\" in name or name.startswith("."):
             return None
         try:

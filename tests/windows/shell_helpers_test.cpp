@@ -147,7 +147,8 @@ TEST(LogText, Utf8BecomesWideAndBadBytesNeverFail) {
     EXPECT_TRUE(Utf8ToWide("").empty());
 }
 
-// The box is updated piecemeal; whatever the log does, it must show exactly the log's text.
+// The box is updated piecemeal, a delivery of lines at a time; whatever the log does, it must show
+// exactly the log's text.
 TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
     const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 195, nullptr, nullptr,
                                         GetModuleHandleW(nullptr), nullptr);
@@ -168,11 +169,16 @@ TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
             shown.resize(static_cast<std::size_t>(GetWindowTextW(box, shown.data(), static_cast<int>(shown.size()))));
             return shown;
         };
-        for (int i = 0; i < 120; ++i) {
-            if (i % 6 == 0) log.AppendRaw("\r\n");
-            log.AddLog("Downloading < http://example.com/\xC3\xA9t\xC3\xA9-" + std::to_string(i) + ".gif >");
+        {
+            // The lines of one delivery, drawn once at its end: the box must be shown again then.
+            const LogBox::Batch delivery(logBox);
+            for (int i = 0; i < 120; ++i) {
+                if (i % 6 == 0) log.AppendRaw("\r\n");
+                log.AddLog("Downloading < http://example.com/\xC3\xA9t\xC3\xA9-" + std::to_string(i) + ".gif >");
+            }
         }
         EXPECT_EQ(boxText(), Utf8ToWide(text));
+        EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & WS_VISIBLE) << "the box stays hidden after a delivery";
         std::string flood;
         for (int i = 0; i < 150; ++i) flood += "x\r\n";
         log.AddLog(flood);

@@ -6,7 +6,8 @@
 // "IDLE_END" around the idle minute so scripts/bench can count the process's wake-ups.
 //
 //   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT [--cycles N] [--idle S]
-//   dromix_footprint_bench --dromix Dromix.exe --bare x --port PORT --answers N   (only the answers, shown and hidden)
+//   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT --answers N
+//     (only the answers, shown and hidden, and their floor)
 #include <windows.h>
 #include <psapi.h>
 
@@ -34,8 +35,8 @@ struct Child {
     DWORD id = 0;
 };
 
-Child Launch(const std::string& path) {
-    std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\"";
+Child Launch(const std::string& path, const std::wstring& arguments = L"") {
+    std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -180,14 +181,25 @@ bool EndsACycle(const std::wstring& message) {
            message.starts_with(L"Error: ");
 }
 
+// The page names `strip` at a URL no cycle has seen, so the next cycle downloads and converts it,
+// and its lines differ from every earlier cycle's: once cycles run faster than the time stamps' one
+// second, a full log whose lines repeat would look the same before and after a cycle.
+void NameNewStrip(int port, const std::string& strip) {
+    static int cycles = 0;
+    SiteControl(port, "strip?name=" + strip + "%3Fcycle" + std::to_string(++cycles));
+}
+
 // Runs "&Update Image" and waits for that cycle's last line (the cycle runs on the program's worker
 // thread, so the command returns at once). Returns the line's message.
 std::wstring UpdateAndWait(HWND main) {
     const std::wstring before = LogText(main);
     PostMessageW(main, WM_COMMAND, IDM_UPDATE, 0);
     // Read every 20 ms: reading the log box is itself a message the window answers.
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 1; i <= 3000; ++i) {
         const std::wstring now = LogText(main);
+        // A command that arrives while the worker still frees the last cycle's picture, after its
+        // "Done!", starts nothing: one that started nothing is given again.
+        if (i % 100 == 0 && now == before) PostMessageW(main, WM_COMMAND, IDM_UPDATE, 0);
         // The cycle's lines follow its blank separator line.
         const std::size_t blank = now.rfind(L"\r\n\r\n");
         if (now != before && blank != std::wstring::npos && blank + 4 < now.size()) {
@@ -227,10 +239,8 @@ void MeasureAnswers(HWND main, int port, int cycles, const std::string& suffix =
                              Kind{"large", "strip-2.jpg", "large-png"}}) {
         double worst = 0;
         for (int cycle = 0; cycle < cycles; ++cycle) {
-            SiteControl(port, std::string("strip?name=") + kind.strip);
-            // Relative first: the cycles before ended on the absolute URL of the first strip.
-            SiteControl(port, std::string("fault?image=") + kind.image +
-                                  (cycle % 2 ? "&page=ok" : "&page=relative-url"));
+            NameNewStrip(port, kind.strip);
+            SiteControl(port, std::string("fault?page=ok&image=") + kind.image);
             dromix::testing::WindowProbe probe(main);
             const std::wstring last = UpdateAndWait(main);
             worst = std::max(worst, probe.Stop());
@@ -251,6 +261,18 @@ void MeasureBare(const std::string& path) {
     HWND window = WaitForWindow(bare.id, 0);
     Sleep(1000);
     Measure(bare.process.get(), "bare");
+    End(bare, window, 0);
+}
+
+// The floor of the window answers: the bare window whose log-like box is drawn again every 100 ms,
+// probed as long as Dromix's cycles of one kind take.
+void MeasureRepaintFloor(const std::string& path) {
+    Child bare = Launch(path, L"--repaint");
+    HWND window = WaitForWindow(bare.id, 0);
+    Sleep(500);
+    dromix::testing::WindowProbe probe(window);
+    Sleep(3000);
+    Report("bare.answer_worst_ms.repaint", probe.Stop());
     End(bare, window, 0);
 }
 
@@ -291,8 +313,7 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
         WaitForFirstCycle(main);
 
         for (int cycle = 1; cycle <= cycles; ++cycle) {
-            // The page names the same strip absolute and relative in turn: every cycle changes it.
-            SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
+            NameNewStrip(port, "strip-1.gif");
             ExpectDone(UpdateAndWait(main), cycle);
             if (cycle == 10) Measure(dromix.process.get(), "dromix.cycle10");
         }
@@ -319,7 +340,7 @@ void AnswersOnly(const std::string& path, int port, int cycles) {
         WaitForFirstCycle(main);
         // A full log, as after the hundred cycles.
         for (int cycle = 1; cycle <= 16; ++cycle) {
-            SiteControl(port, cycle % 2 ? "fault?page=relative-url" : "fault?page=ok");
+            NameNewStrip(port, "strip-1.gif");
             ExpectDone(UpdateAndWait(main), cycle);
         }
         MeasureAnswers(main, port, cycles);
@@ -346,6 +367,7 @@ int main(int argc, char** argv) {
                                  " [--cycles N>=10] [--idle S] [--answers N]\n");
             return 2;
         }
+        MeasureRepaintFloor(bare);
         if (answers > 0) {
             AnswersOnly(dromix, port, answers);
             return 0;
