@@ -12,6 +12,8 @@
 #include "about_window.h"
 #include "cycle_worker.h"
 #include "dpi.h"
+#include "fake_system_operations.h"
+#include "handles.h"
 #include "log_box.h"
 #include "wide_text.h"
 #include "tray_icon.h"
@@ -193,53 +195,34 @@ TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
     DestroyWindow(parent);
 }
 
-// A system whose page fetch waits until the test lets it go, counting the cycles that reached it.
-class HeldFetch final : public SystemOperations {
-public:
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<int> fetches{0};
-    ~HeldFetch() override { CloseHandle(release); }
-    std::string FetchText(const std::string&) override {
-        ++fetches;
-        WaitForSingleObject(release, 10000);
-        return {};
-    }
-    Bytes FetchBytes(const std::string&) override { return {}; }
-    std::string ResolveUrl(const std::string&, const std::string& relative) override { return relative; }
-    std::string WriteFile(const std::string& path, const Bytes&) override { return path; }
-    void DeleteFile(const std::string&) override {}
-    Picture LoadPicture(const std::string&) override { return {}; }
-    std::string SaveBitmap(const Picture&, const std::string& path) override { return path; }
-    void SetWallpaper(const std::string&) override {}
-    std::string ApplicationPath() override { return "C:\\"; }
-};
-
-class NoLog final : public LogSink {
-    void AddLog(const std::string&) override {}
-    void AppendRaw(const std::string&) override {}
-};
-
 // One cycle at a time: asking again while one runs starts nothing; once it has ended, a new one runs.
 TEST(CycleWorker, ASecondStartWhileACycleRunsDoesNothing) {
-    HeldFetch system;
-    NoLog log;
+    // The page fetch waits until the test lets it go, counting the cycles that reached it.
+    const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> fetches{0};
+    test::FakeSystemOperations system;
+    system.ThrowAt(test::Op::FetchText, [&] {
+        ++fetches;
+        WaitForSingleObject(release.get(), 10000);
+    });
+    ActivityLog log([] { return LocalTime{}; });
     UpdateCycle cycle(system, log, "http://comic.example/", "c:\\dromix.bmp");
     CycleWorker worker(cycle);
     worker.Start();
-    for (int i = 0; i < 500 && system.fetches == 0; ++i) Sleep(10);
+    for (int i = 0; i < 500 && fetches == 0; ++i) Sleep(10);
     worker.Start();
     worker.Start();
     Sleep(200);
-    EXPECT_EQ(system.fetches, 1);
+    EXPECT_EQ(fetches, 1);
     EXPECT_TRUE(worker.Running());
-    SetEvent(system.release);
+    SetEvent(release.get());
     for (int i = 0; i < 500 && worker.Running(); ++i) Sleep(10);
     ASSERT_FALSE(worker.Running());
     Sleep(200);
-    EXPECT_EQ(system.fetches, 1) << "a start asked for during the cycle ran a cycle afterwards";
+    EXPECT_EQ(fetches, 1) << "a start asked for during the cycle ran a cycle afterwards";
     worker.Start();
-    for (int i = 0; i < 500 && system.fetches < 2; ++i) Sleep(10);
-    EXPECT_EQ(system.fetches, 2);
+    for (int i = 0; i < 500 && fetches < 2; ++i) Sleep(10);
+    EXPECT_EQ(fetches, 2);
 }
 
 }  // namespace
