@@ -1,5 +1,6 @@
 #include "bmp_writer.h"
 
+#include <algorithm>
 #include <array>
 
 #include "errors.h"
@@ -19,9 +20,13 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 void Validate(const Picture& picture) {
     if (picture.width == 0 || picture.height == 0) throw UpdateError("The picture is empty");
     if (!WithinPictureLimits(picture.width, picture.height)) throw UpdateError("The picture is too large");
-    if (picture.bgrx.size() != std::size_t{picture.width} * picture.height * 4) {
-        throw UpdateError("The picture's pixels do not match its size");
+    const std::uint32_t rows = Picture::BandRows(picture.width);
+    bool matches = picture.bands.size() == (std::uint64_t{picture.height} + rows - 1) / rows;
+    for (std::size_t band = 0; matches && band < picture.bands.size(); ++band) {
+        const std::uint64_t bandRows = std::min<std::uint64_t>(rows, picture.height - band * rows);
+        matches = picture.bands[band].size() == bandRows * picture.width * 4;
     }
+    if (!matches) throw UpdateError("The picture's pixels do not match its size");
 }
 
 }  // namespace
@@ -49,9 +54,8 @@ void WriteBmp(const Picture& picture, const std::function<void(std::span<const s
     write(header);
 
     std::vector<std::uint8_t> row(rowSize, 0);
-    const std::size_t stride = std::size_t{picture.width} * 4;
     for (std::uint32_t y = picture.height; y-- > 0;) {
-        const std::uint8_t* source = picture.bgrx.data() + stride * y;
+        const std::uint8_t* source = picture.Row(y);
         std::uint8_t* target = row.data();
         for (std::uint32_t x = 0; x < picture.width; ++x, source += 4, target += 3) {
             target[0] = source[0];

@@ -9,8 +9,17 @@ namespace dromix {
 struct Picture {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    // Top-down rows of 32-bit pixels, bytes B, G, R, X; stride is width * 4.
-    std::vector<std::uint8_t> bgrx;
+    // Top-down rows of 32-bit pixels, bytes B, G, R, X, in bands of BandRows(width) whole rows (the
+    // last band may hold fewer). A picture near the size limit then needs no second stretch of a
+    // 32-bit process's address space beside the one its decoder takes, and goes back a band at a time.
+    std::vector<std::vector<std::uint8_t>> bands;
+
+    // Rows in one band: about a mebibyte of pixels, at least one row.
+    static std::uint32_t BandRows(std::uint32_t width);
+    // Zeroed bands for the picture's size; std::bad_alloc when there is no room.
+    void Allocate();
+    // The width * 4 bytes of row `y`, the bands laid out as Allocate lays them out.
+    const std::uint8_t* Row(std::uint32_t y) const;
 };
 
 // Limits checked against a picture's declared size before any pixel memory is allocated.

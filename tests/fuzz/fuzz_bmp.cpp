@@ -39,11 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         picture.height = in.ConsumeIntegralInRange<std::uint32_t>(0, 300);
     }
     const std::uint64_t pixels = std::uint64_t{picture.width} * picture.height;
-    picture.bgrx = in.ConsumeRemainingBytes<std::uint8_t>();
+    // One band, as every picture of up to a mebibyte of pixels has.
+    picture.bands = {in.ConsumeRemainingBytes<std::uint8_t>()};
     if (shape == 3 && pixels <= (1u << 20)) {
         // Fill a matching buffer by repeating the input's bytes, doubling what is filled so far
         // (a byte-by-byte fill took most of the target's time).
-        std::vector<std::uint8_t>& bytes = picture.bgrx;
+        std::vector<std::uint8_t>& bytes = picture.bands[0];
         if (bytes.empty()) bytes.push_back(0x5A);
         const std::size_t total = pixels * 4;
         std::size_t filled = std::min(bytes.size(), total);
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool valid = picture.width > 0 && picture.height > 0 && picture.width <= dromix::kMaxPictureSide &&
                        picture.height <= dromix::kMaxPictureSide && pixels <= dromix::kMaxPicturePixels &&
-                       picture.bgrx.size() == pixels * 4;
+                       picture.height <= dromix::Picture::BandRows(picture.width) &&
+                       picture.bands[0].size() == pixels * 4;
     dromix::Bytes file;
     try {
         file = dromix::EncodeBmp(picture);
@@ -75,13 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The picture's top-left pixel is the first of the file's last row, as B, G, R; padding is zero.
     const std::size_t lastRow = dromix::kBmpHeaderSize + std::size_t{row} * (picture.height - 1);
-    for (int i = 0; i < 3; ++i) Check(file[lastRow + static_cast<std::size_t>(i)] == picture.bgrx[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 3; ++i) Check(file[lastRow + static_cast<std::size_t>(i)] == picture.bands[0][static_cast<std::size_t>(i)]);
     for (std::size_t pad = std::size_t{picture.width} * 3; pad < row; ++pad) Check(file[lastRow + pad] == 0);
     // And the bottom-right pixel ends the file's first row.
-    const std::size_t lastPixel = picture.bgrx.size() - 4;
+    const std::size_t lastPixel = picture.bands[0].size() - 4;
     const std::size_t firstRowEnd = dromix::kBmpHeaderSize + std::size_t{picture.width} * 3 - 3;
     for (int i = 0; i < 3; ++i) {
-        Check(file[firstRowEnd + static_cast<std::size_t>(i)] == picture.bgrx[lastPixel + static_cast<std::size_t>(i)]);
+        Check(file[firstRowEnd + static_cast<std::size_t>(i)] == picture.bands[0][lastPixel + static_cast<std::size_t>(i)]);
     }
     return 0;
 }

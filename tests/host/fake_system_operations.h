@@ -96,7 +96,7 @@ public:
         if (b.size() < 3 || b[0] != 'G' || b[1] != 'I' || b[2] != 'F') {
             throw UpdateError("The picture cannot be decoded");
         }
-        return Picture{2, 1, {10, 20, 30, 0, 40, 50, 60, 0}};
+        return Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}};
     }
 
     // Atomic, as the real one is: on failure the old file stays as it was.

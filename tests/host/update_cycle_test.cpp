@@ -87,7 +87,7 @@ TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
                                 "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
                                 "SaveBitmap c:\\dromix.bmp", "DeleteFile C:\\Apps\\__dromix.tmp",
                                 "SetWallpaper c:\\dromix.bmp"}));
-    EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {10, 20, 30, 0, 40, 50, 60, 0}}));
+    EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), 0u);
     EXPECT_EQ(system.wallpaper, "c:\\dromix.bmp");
 }
@@ -316,7 +316,7 @@ TEST_P(UpdateCycleFailure, IsLoggedAndLosesNothing) {
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), c.temporaryLeft ? 1u : 0u);
     ASSERT_FALSE(Bitmap().empty()) << "the wallpaper's bitmap is never emptied";
     if (c.bitmapReplaced) {
-        EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {10, 20, 30, 0, 40, 50, 60, 0}}));
+        EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
     } else {
         EXPECT_EQ(Bitmap(), kOldBitmap);
     }

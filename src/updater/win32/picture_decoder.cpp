@@ -124,22 +124,25 @@ Picture DecodePictureFile(const std::wstring& path) {
                                 WICBitmapPaletteTypeCustom),
           "pixel format");
 
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    const UINT stride = width * 4;
+    Picture picture{width, height, {}};
     // Near the size limit the pixels, the decoder's own buffers and the converter's together take
     // most of a 32-bit process's free address space: running out is a failure of this picture.
     try {
-        picture.bgrx.resize(std::size_t{stride} * height);
+        picture.Allocate();
     } catch (const std::bad_alloc&) {
         throw UpdateError(NotEnoughMemoryFor(width, height));
     }
-    const HRESULT copied =
-        converter->CopyPixels(nullptr, stride, static_cast<UINT>(picture.bgrx.size()), picture.bgrx.data());
-    if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(width, height));
-    Check(copied, "pixels");
-    FlattenOverWhite(picture.bgrx);
+    const UINT stride = width * 4;
+    const UINT rows = Picture::BandRows(width);
+    for (std::size_t band = 0; band < picture.bands.size(); ++band) {
+        std::vector<std::uint8_t>& pixels = picture.bands[band];
+        const WICRect rect{0, static_cast<INT>(band * rows), static_cast<INT>(width),
+                           static_cast<INT>(pixels.size() / stride)};
+        const HRESULT copied = converter->CopyPixels(&rect, stride, static_cast<UINT>(pixels.size()), pixels.data());
+        if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(width, height));
+        Check(copied, "pixels");
+        FlattenOverWhite(pixels);
+    }
     return picture;
 }
 
