@@ -1,9 +1,10 @@
 // Footprint of the real Dromix.exe beside a bare window with an edit box: private bytes, working set
 // and handle count after start, after 10 and after 100 changing cycles; the slowest answer of its
 // window, probed every 10 ms, through changing cycles of the GIF, the JPEG and a picture near the
-// size limit; then the CPU time it uses over an idle minute. Dromix reaches the sample comic site through the registry proxy setting,
-// which is restored afterwards. Prints "RESULT <figure> <value>" lines, and "IDLE_BEGIN" /
-// "IDLE_END" around the idle minute so scripts/bench can count the process's wake-ups.
+// size limit, and of a bare window beside it through the same cycles; then the CPU time it uses over
+// an idle minute. Dromix reaches the sample comic site through the registry proxy setting, which is
+// restored afterwards. Prints "RESULT <figure> <value>" lines, and "IDLE_BEGIN" / "IDLE_END" around
+// the idle minute so scripts/bench can count the process's wake-ups.
 //
 //   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT [--cycles N] [--idle S]
 //   dromix_footprint_bench --dromix Dromix.exe --bare bare_window.exe --port PORT --answers N
@@ -219,7 +220,9 @@ void ExpectDone(const std::wstring& last, int cycle) {
 
 // The slowest answer of the window through changing cycles of each kind of strip. The figures' names
 // end in `suffix`.
-void MeasureAnswers(HWND main, int port, int cycles, const std::string& suffix = "") {
+// With `beside`, a bare window of another process is probed through the same cycles: what stalls it
+// too comes from Wine's server, which every program's window calls go through, not from Dromix.
+void MeasureAnswers(HWND main, int port, int cycles, const std::string& suffix = "", HWND beside = nullptr) {
     // The yardstick: the same probe, as long as the cycles take, with no cycle running. The log box
     // is read as often as while waiting for a cycle.
     {
@@ -238,15 +241,20 @@ void MeasureAnswers(HWND main, int port, int cycles, const std::string& suffix =
     for (const Kind& kind : {Kind{"gif", "strip-1.gif", "ok"}, Kind{"jpeg", "strip-4.jpg", "ok"},
                              Kind{"large", "strip-2.jpg", "large-png"}}) {
         double worst = 0;
+        double besideWorst = 0;
         for (int cycle = 0; cycle < cycles; ++cycle) {
             NameNewStrip(port, kind.strip);
             SiteControl(port, std::string("fault?page=ok&image=") + kind.image);
             dromix::testing::WindowProbe probe(main);
+            std::optional<dromix::testing::WindowProbe> other;
+            if (beside) other.emplace(beside);
             const std::wstring last = UpdateAndWait(main);
             worst = std::max(worst, probe.Stop());
+            if (other) besideWorst = std::max(besideWorst, other->Stop());
             ExpectDone(last, cycle);
         }
         Report(std::string("dromix.answer_worst_ms.") + kind.figure + suffix, worst);
+        if (beside) Report(std::string("bare.answer_worst_ms.beside_") + kind.figure + suffix, besideWorst);
     }
     SiteControl(port, "fault?page=ok&image=ok");
 }
@@ -305,7 +313,20 @@ void WithDromix(const std::string& path, int port, const std::function<void(Chil
     SiteControl(port, "reset");
 }
 
-void MeasureDromix(const std::string& path, int port, int cycles, int idleSeconds) {
+// A bare window, running while `run` does.
+void WithBare(const std::string& path, const std::function<void(HWND)>& run) {
+    Child bare = Launch(path);
+    HWND window = WaitForWindow(bare.id, 0);
+    try {
+        run(window);
+    } catch (...) {
+        End(bare, window, 0);
+        throw;
+    }
+    End(bare, window, 0);
+}
+
+void MeasureDromix(const std::string& path, const std::string& barePath, int port, int cycles, int idleSeconds) {
     WithDromix(path, port, [&](Child& dromix, HWND main) {
         Sleep(1000);
         Measure(dromix.process.get(), "dromix.start");
@@ -318,7 +339,7 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
             if (cycle == 10) Measure(dromix.process.get(), "dromix.cycle10");
         }
         Measure(dromix.process.get(), "dromix.cycle" + std::to_string(cycles));
-        MeasureAnswers(main, port, 5);
+        WithBare(barePath, [&](HWND bare) { MeasureAnswers(main, port, 5, "", bare); });
 
         std::printf("IDLE_BEGIN\n");
         std::fflush(stdout);
@@ -335,7 +356,7 @@ void MeasureDromix(const std::string& path, int port, int cycles, int idleSecond
 // Only the window's answers through `cycles` changing cycles of each kind, on a full log; then the
 // same with the window in the tray, where nothing of it is drawn: what is left is what the cycle's
 // system calls cost the window's thread.
-void AnswersOnly(const std::string& path, int port, int cycles) {
+void AnswersOnly(const std::string& path, const std::string& barePath, int port, int cycles) {
     WithDromix(path, port, [&](Child&, HWND main) {
         WaitForFirstCycle(main);
         // A full log, as after the hundred cycles.
@@ -343,7 +364,7 @@ void AnswersOnly(const std::string& path, int port, int cycles) {
             NameNewStrip(port, "strip-1.gif");
             ExpectDone(UpdateAndWait(main), cycle);
         }
-        MeasureAnswers(main, port, cycles);
+        WithBare(barePath, [&](HWND bare) { MeasureAnswers(main, port, cycles, "", bare); });
         PostMessageW(main, WM_COMMAND, IDM_HIDE, 0);
         Sleep(1000);
         MeasureAnswers(main, port, cycles, ".hidden");
@@ -369,11 +390,11 @@ int main(int argc, char** argv) {
         }
         MeasureRepaintFloor(bare);
         if (answers > 0) {
-            AnswersOnly(dromix, port, answers);
+            AnswersOnly(dromix, bare, port, answers);
             return 0;
         }
         MeasureBare(bare);
-        MeasureDromix(dromix, port, cycles, idle);
+        MeasureDromix(dromix, bare, port, cycles, idle);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "dromix_footprint_bench: %s\n", e.what());
