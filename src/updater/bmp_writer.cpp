@@ -1,6 +1,5 @@
 #include "bmp_writer.h"
 
-#include <algorithm>
 #include <array>
 
 #include "errors.h"
@@ -20,11 +19,9 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 void Validate(const Picture& picture) {
     if (picture.width == 0 || picture.height == 0) throw UpdateError("The picture is empty");
     if (!WithinPictureLimits(picture.width, picture.height)) throw UpdateError("The picture is too large");
-    const std::uint32_t rows = Picture::BandRows(picture.width);
-    bool matches = picture.bands.size() == (std::uint64_t{picture.height} + rows - 1) / rows;
+    bool matches = picture.bands.size() == picture.BandCount();
     for (std::size_t band = 0; matches && band < picture.bands.size(); ++band) {
-        const std::uint64_t bandRows = std::min<std::uint64_t>(rows, picture.height - band * rows);
-        matches = picture.bands[band].size() == bandRows * picture.width * 4;
+        matches = picture.bands[band].size() == picture.BandBytes(band);
     }
     if (!matches) throw UpdateError("The picture's pixels do not match its size");
 }

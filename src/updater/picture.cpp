@@ -10,12 +10,20 @@ std::uint32_t Picture::BandRows(std::uint32_t width) {
     return static_cast<std::uint32_t>(std::max<std::uint64_t>(1, kBandBytes / (std::uint64_t{width} * 4)));
 }
 
+std::size_t Picture::BandCount() const {
+    const std::uint64_t rows = BandRows(width);
+    return static_cast<std::size_t>((height + rows - 1) / rows);
+}
+
+std::size_t Picture::BandBytes(std::size_t band) const {
+    const std::uint64_t rows = BandRows(width);
+    return static_cast<std::size_t>(std::min<std::uint64_t>(rows, height - band * rows) * width * 4);
+}
+
 void Picture::Allocate() {
-    const std::uint32_t rows = BandRows(width);
+    const std::size_t count = BandCount();
     bands.clear();
-    for (std::uint64_t y = 0; y < height; y += rows) {
-        bands.emplace_back(std::size_t{width} * 4 * std::min<std::uint64_t>(rows, height - y));
-    }
+    for (std::size_t band = 0; band < count; ++band) bands.emplace_back(BandBytes(band));
 }
 
 const std::uint8_t* Picture::Row(std::uint32_t y) const {

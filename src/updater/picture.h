@@ -1,5 +1,6 @@
 #pragma once
 // A decoded picture, as the system's decoder hands it to the bitmap writer.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ struct Picture {
 
     // Rows in one band: about a mebibyte of pixels, at least one row.
     static std::uint32_t BandRows(std::uint32_t width);
+    // The bands the picture's size needs, and the bytes of band `band` (the last may hold fewer rows).
+    std::size_t BandCount() const;
+    std::size_t BandBytes(std::size_t band) const;
     // Zeroed bands for the picture's size; std::bad_alloc when there is no room.
     void Allocate();
     // The width * 4 bytes of row `y`, the bands laid out as Allocate lays them out.
