@@ -264,24 +264,39 @@ void End(Child& child, HWND window, UINT exitCommand) {
     if (WaitForSingleObject(child.process.get(), 10000) != WAIT_OBJECT_0) TerminateProcess(child.process.get(), 1);
 }
 
+// `path` started with `arguments`, its visible window with the child `childId` (0: any) found, and
+// `run` given both; the program is ended afterwards however `run` ends, by the menu command
+// `exitCommand` (0: a close).
+void WithProgram(const std::string& path, const std::wstring& arguments, int childId, UINT exitCommand,
+                 const std::function<void(Child&, HWND)>& run) {
+    Child child = Launch(path, arguments);
+    HWND window = nullptr;
+    try {
+        window = WaitForWindow(child.id, childId);
+        run(child, window);
+    } catch (...) {
+        End(child, window, exitCommand);
+        throw;
+    }
+    End(child, window, exitCommand);
+}
+
 void MeasureBare(const std::string& path) {
-    Child bare = Launch(path);
-    HWND window = WaitForWindow(bare.id, 0);
-    Sleep(1000);
-    Measure(bare.process.get(), "bare");
-    End(bare, window, 0);
+    WithProgram(path, L"", 0, 0, [](Child& bare, HWND) {
+        Sleep(1000);
+        Measure(bare.process.get(), "bare");
+    });
 }
 
 // The floor of the window answers: the bare window whose log-like box is drawn again every 100 ms,
 // probed as long as Dromix's cycles of one kind take.
 void MeasureRepaintFloor(const std::string& path) {
-    Child bare = Launch(path, L"--repaint");
-    HWND window = WaitForWindow(bare.id, 0);
-    Sleep(500);
-    dromix::testing::WindowProbe probe(window);
-    Sleep(3000);
-    Report("bare.answer_worst_ms.repaint", probe.Stop());
-    End(bare, window, 0);
+    WithProgram(path, L"--repaint", 0, 0, [](Child&, HWND window) {
+        Sleep(500);
+        dromix::testing::WindowProbe probe(window);
+        Sleep(3000);
+        Report("bare.answer_worst_ms.repaint", probe.Stop());
+    });
 }
 
 // The scheduled first cycle comes five seconds after start: it must end with "Done!".
@@ -300,30 +315,13 @@ void WithDromix(const std::string& path, int port, const std::function<void(Chil
     SiteControl(port, "reset");
     dromix::testing::ProxySetting proxy;
     proxy.Through(port);
-    Child dromix = Launch(path);
-    HWND main = nullptr;
-    try {
-        main = WaitForWindow(dromix.id, IDC_LOG);
-        run(dromix, main);
-    } catch (...) {
-        End(dromix, main, IDM_EXIT);
-        throw;
-    }
-    End(dromix, main, IDM_EXIT);
+    WithProgram(path, L"", IDC_LOG, IDM_EXIT, run);
     SiteControl(port, "reset");
 }
 
-// A bare window, running while `run` does.
-void WithBare(const std::string& path, const std::function<void(HWND)>& run) {
-    Child bare = Launch(path);
-    HWND window = WaitForWindow(bare.id, 0);
-    try {
-        run(window);
-    } catch (...) {
-        End(bare, window, 0);
-        throw;
-    }
-    End(bare, window, 0);
+// The window answers of MeasureAnswers, with a bare window of another process probed beside them.
+void MeasureAnswersBesideBare(HWND main, const std::string& barePath, int port, int cycles) {
+    WithProgram(barePath, L"", 0, 0, [&](Child&, HWND bare) { MeasureAnswers(main, port, cycles, "", bare); });
 }
 
 void MeasureDromix(const std::string& path, const std::string& barePath, int port, int cycles, int idleSeconds) {
@@ -339,7 +337,7 @@ void MeasureDromix(const std::string& path, const std::string& barePath, int por
             if (cycle == 10) Measure(dromix.process.get(), "dromix.cycle10");
         }
         Measure(dromix.process.get(), "dromix.cycle" + std::to_string(cycles));
-        WithBare(barePath, [&](HWND bare) { MeasureAnswers(main, port, 5, "", bare); });
+        MeasureAnswersBesideBare(main, barePath, port, 5);
 
         std::printf("IDLE_BEGIN\n");
         std::fflush(stdout);
@@ -364,7 +362,7 @@ void AnswersOnly(const std::string& path, const std::string& barePath, int port,
             NameNewStrip(port, "strip-1.gif");
             ExpectDone(UpdateAndWait(main), cycle);
         }
-        WithBare(barePath, [&](HWND bare) { MeasureAnswers(main, port, cycles, "", bare); });
+        MeasureAnswersBesideBare(main, barePath, port, cycles);
         PostMessageW(main, WM_COMMAND, IDM_HIDE, 0);
         Sleep(1000);
         MeasureAnswers(main, port, cycles, ".hidden");
