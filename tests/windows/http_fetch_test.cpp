@@ -170,14 +170,13 @@ TEST_F(HttpFetch, UnknownServerNameGivesTheSystemsDescription) {
     EXPECT_EQ(error, "The server name could not be resolved.");
 }
 
-TEST_F(HttpFetch, OversizeBodiesAreRefusedDeclaredOrNot) {
-    for (const char* mode : {"oversize", "oversize-undeclared"}) {
-        site.Control(std::string("fault?page=") + mode + "&image=" + mode);
-        EXPECT_EQ(ErrorOf([&] { system.FetchText(site.Url("/")); }), "The page is larger than 8 MiB") << mode;
-        EXPECT_EQ(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-1.gif")); }),
-                  "The image is larger than 64 MiB")
-            << mode;
-    }
+// Each fetch has its own limit, seen here from the declared size. A body without one is counted as it
+// arrives: the case below shows it at a small limit (not 64 MiB, which takes seconds to stream
+// under Wine and runs into the transfer's deadline on a loaded machine).
+TEST_F(HttpFetch, OversizeBodiesAreRefusedEachByItsLimit) {
+    site.Control("fault?page=oversize&image=oversize");
+    EXPECT_EQ(ErrorOf([&] { system.FetchText(site.Url("/")); }), "The page is larger than 8 MiB");
+    EXPECT_EQ(ErrorOf([&] { system.FetchBytes(site.Url("/strips/strip-1.gif")); }), "The image is larger than 64 MiB");
 }
 
 // A body, its size declared or not (ended by the connection's close, or chunked), may be exactly as
