@@ -4,10 +4,11 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${DROMIX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL SYSTEM)
-# GoogleTest's own sources are not ours to keep warning-free.
+# GoogleTest's own sources are not ours to keep warning-free. Like the tests themselves (below), they
+# are built with -Og: a test gains nothing from full optimisation and builds in about half the time.
 foreach(target gtest gtest_main gmock gmock_main)
   if(TARGET ${target})
-    target_compile_options(${target} PRIVATE -w)
+    target_compile_options(${target} PRIVATE -w -Og)
   endif()
 endforeach()
 
@@ -60,6 +61,8 @@ function(dromix_windows_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gmock gtest_main)
+  # The program's own code keeps the build type's optimisation; only the test's code is built -Og.
+  target_compile_options(${name} PRIVATE -Og)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 240)
   endif()
