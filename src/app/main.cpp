@@ -30,8 +30,10 @@ public:
           system_(SystemOptionsWithTestHooks()),
           cycle_(system_, relay_, kPageUrl, kBitmapPath),
           cycles_(cycle_),
-          window_(module, log_, relay_, cycles_,
-                  [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); }) {}
+          window_(
+              module, log_, relay_, cycles_,
+              [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); },
+              FirstCountdownWithTestHooks()) {}
 
     void Show() { window_.Show(); }
 

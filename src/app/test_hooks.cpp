@@ -4,19 +4,25 @@
 
 #include <cwchar>
 
+#include "update_schedule.h"
+
 namespace dromix {
 #if defined(DROMIX_TEST_HOOKS)
 namespace {
 
-// A positive number of milliseconds from the environment, or `fallback`.
-DWORD MillisecondsFromEnvironment(const wchar_t* name, DWORD fallback) {
+// A number from 1 to `most` from the environment, or `fallback`.
+DWORD NumberFromEnvironment(const wchar_t* name, DWORD most, DWORD fallback) {
     wchar_t text[16] = {};
     const DWORD length = GetEnvironmentVariableW(name, text, 16);
     if (length == 0 || length >= 16) return fallback;
     wchar_t* end = nullptr;
     const unsigned long value = std::wcstoul(text, &end, 10);
-    if (end == text || *end != L'\0' || value == 0 || value > 3'600'000) return fallback;
+    if (end == text || *end != L'\0' || value == 0 || value > most) return fallback;
     return static_cast<DWORD>(value);
+}
+
+DWORD MillisecondsFromEnvironment(const wchar_t* name, DWORD fallback) {
+    return NumberFromEnvironment(name, 3'600'000, fallback);
 }
 
 }  // namespace
@@ -31,6 +37,15 @@ Win32SystemOperations::Options SystemOptionsWithTestHooks() {
     timeouts.overallMs = MillisecondsFromEnvironment(L"DROMIX_TEST_DEADLINE_MS", timeouts.overallMs);
 #endif
     return options;
+}
+
+std::int16_t FirstCountdownWithTestHooks() {
+#if defined(DROMIX_TEST_HOOKS)
+    constexpr DWORD kFive = kFirstCountdown;
+    return static_cast<std::int16_t>(NumberFromEnvironment(L"DROMIX_TEST_FIRST_CYCLE_S", kFive, kFive));
+#else
+    return kFirstCountdown;
+#endif
 }
 
 }  // namespace dromix

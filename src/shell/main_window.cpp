@@ -38,8 +38,13 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles,
-                       AboutOpener openAbout)
-    : instance_(instance), log_(log), relay_(relay), cycles_(cycles), openAbout_(std::move(openAbout)) {
+                       AboutOpener openAbout, std::int16_t firstCountdown)
+    : instance_(instance),
+      log_(log),
+      relay_(relay),
+      cycles_(cycles),
+      openAbout_(std::move(openAbout)),
+      schedule_(firstCountdown) {
     RegisterMainClass(instance, &MainWindow::WindowProc);
     popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
     UniqueMenu menuBar(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)));

@@ -31,8 +31,10 @@ public:
     using AboutOpener = std::function<void(HWND owner)>;
 
     // Creates the window (and with it the countdown, the tray icon's record, the log box and the
-    // timer) without showing it. The cycle's lines arrive through `relay` and are shown from `log`.
-    MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles, AboutOpener openAbout);
+    // timer) without showing it. The cycle's lines arrive through `relay` and are shown from `log`. The
+    // first cycle is due `firstCountdown` timer ticks after the window loads.
+    MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles, AboutOpener openAbout,
+               std::int16_t firstCountdown = kFirstCountdown);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

@@ -159,7 +159,7 @@ public:
         return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
     }
 
-    // Waits for the scheduled cycle five seconds after start.
+    // Waits for the scheduled first cycle: five seconds after start, unless the test hooks set it sooner.
     Cycle WaitForFirstCycle() {
         Cycle cycle;
         WaitUntil([&] { return (cycle = NewestCycle(Log())).Complete(); }, 20s);

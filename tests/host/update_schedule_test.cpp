@@ -20,6 +20,12 @@ TEST(UpdateSchedule, FirstCycleFiveTicksAfterLoadThenEvery3600) {
     // Reset when due, before the cycle runs, so a long cycle does not delay the next one.
     EXPECT_EQ(TicksUntilDue(schedule), 3600);
     EXPECT_EQ(TicksUntilDue(schedule), 3600);
+
+    // A shorter first countdown (the tests' builds) changes only the first wait.
+    UpdateSchedule sooner(1);
+    sooner.Load();
+    EXPECT_EQ(TicksUntilDue(sooner), 1);
+    EXPECT_EQ(TicksUntilDue(sooner), 3600);
 }
 
 TEST(UpdateSchedule, TickWithoutLoadIsDueAtOnce) {
