@@ -20,7 +20,9 @@ namespace {
 
 using dromix::testing::WindowProbe;
 
-constexpr auto kAnswerGoal = 100ms;
+// Far above a frame (the bench measures that goal): a window that waits on the cycle stalls for seconds,
+// while a loaded shared machine's scheduling alone has stalled a free one for over 200 ms.
+constexpr auto kAnswerGoal = 500ms;
 
 // Opens About from the menu bar and returns its window.
 HWND OpenAbout(Program& program) {
