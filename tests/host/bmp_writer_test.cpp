@@ -19,20 +19,15 @@ std::uint16_t U16(const Bytes& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }
 
-// A picture whose every byte differs: pixel (x, y) is B = 10y+x, G = 100+10y+x, R = 200-10y-x.
-// Pictures taller than one band are written across the bands' edges.
+// A picture whose every byte differs: pixel (x, y) is B = 10y+x, G = 100+10y+x, R = 200-10y-x. Small
+// enough for one band. (The bands' edges are crossed end to end: every sample strip spans two or more.)
 Picture Numbered(std::uint32_t width, std::uint32_t height) {
-    Picture p{width, height, {}};
-    p.Allocate();
-    const std::uint32_t rows = Picture::BandRows(width);
+    Picture p{width, height, {{}}};
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) {
             const auto v = static_cast<std::uint8_t>(10 * y + x);
-            std::uint8_t* pixel = &p.bands[y / rows][(std::size_t{y % rows} * width + x) * 4];
-            pixel[0] = v;
-            pixel[1] = static_cast<std::uint8_t>(100 + v);
-            pixel[2] = static_cast<std::uint8_t>(200 - v);
-            pixel[3] = 0xEE;
+            p.bands[0].insert(p.bands[0].end(),
+                              {v, static_cast<std::uint8_t>(100 + v), static_cast<std::uint8_t>(200 - v), 0xEE});
         }
     }
     return p;
@@ -85,20 +80,6 @@ TEST(BmpWriter, PixelsAreBgrRowsBottomUp) {
                              0, 100, 200, 1, 101, 199, 0, 0}));
 }
 
-TEST(BmpWriter, RowsComeFromTheirBandsAcrossTheEdges) {
-    const Picture picture = Numbered(1024, 600);
-    ASSERT_EQ(picture.bands.size(), 3u);
-    const Bytes file = EncodeBmp(picture);
-    ASSERT_EQ(file.size(), 54u + 3072u * 600u);
-    for (const std::uint32_t y : {0u, 255u, 256u, 511u, 512u, 599u}) {
-        const std::size_t at = 54 + std::size_t{3072} * (599 - y) + 3 * 5;  // pixel (5, y)
-        const auto v = static_cast<std::uint8_t>(10 * y + 5);
-        EXPECT_EQ(Bytes(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at) + 3),
-                  (Bytes{v, static_cast<std::uint8_t>(100 + v), static_cast<std::uint8_t>(200 - v)}))
-            << y;
-    }
-}
-
 TEST(BmpWriter, StreamsTheHeaderThenOneRowAPiece) {
     std::vector<std::size_t> pieces;
     WriteBmp(Numbered(5, 4), [&](std::span<const std::uint8_t> piece) { pieces.push_back(piece.size()); });
@@ -120,7 +101,8 @@ TEST(BmpWriter, RefusesInvalidPictures) {
     for (const auto& spoil : std::vector<void (*)(Picture&)>{
              [](Picture& p) { p.bands.back().pop_back(); }, [](Picture& p) { p.bands.front().push_back(0); },
              [](Picture& p) { p.bands.pop_back(); }, [](Picture& p) { p.bands.emplace_back(); }}) {
-        Picture spoilt = Numbered(1024, 600);  // three bands: 256, 256 and 88 rows
+        Picture spoilt{1024, 600, {}};  // three bands: 256, 256 and 88 rows
+        spoilt.Allocate();
         spoil(spoilt);
         EXPECT_EQ(message(spoilt), "The picture's pixels do not match its size");
     }
