@@ -41,8 +41,9 @@ Win32SystemOperations::Options SystemOptionsWithTestHooks() {
 
 std::int16_t FirstCountdownWithTestHooks() {
 #if defined(DROMIX_TEST_HOOKS)
-    constexpr DWORD kFive = kFirstCountdown;
-    return static_cast<std::int16_t>(NumberFromEnvironment(L"DROMIX_TEST_FIRST_CYCLE_S", kFive, kFive));
+    // Only ever sooner than the program's own first countdown.
+    constexpr DWORD kUsual = kFirstCountdown;
+    return static_cast<std::int16_t>(NumberFromEnvironment(L"DROMIX_TEST_FIRST_CYCLE_S", kUsual, kUsual));
 #else
     return kFirstCountdown;
 #endif

@@ -34,7 +34,7 @@ public:
     // timer) without showing it. The cycle's lines arrive through `relay` and are shown from `log`. The
     // first cycle is due `firstCountdown` timer ticks after the window loads.
     MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles, AboutOpener openAbout,
-               std::int16_t firstCountdown = kFirstCountdown);
+               std::int16_t firstCountdown);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
