@@ -14,11 +14,12 @@ int CheckedLength(std::size_t size) {
     return static_cast<int>(size);
 }
 
-// Bytes 0x80–0x9F as windows-1252 shows them (the five it leaves undefined stay as they are).
+// Bytes 0x80–0x9F as windows-1252 shows them. The five it leaves undefined would be C1 controls
+// as they are: they show as U+FFFD, as every other control character in the log does.
 constexpr wchar_t kWindows1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 // The length of the well-formed UTF-8 sequence at `at` (its code point in `point`), or 0.
 std::size_t Utf8Sequence(std::string_view text, std::size_t at, std::uint32_t& point) {
@@ -48,7 +49,7 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t at, std::uint32_t& p
 }
 
 // Text that is not all UTF-8, as a page in another encoding gives: the UTF-8 sequences as they are,
-// every other byte as its windows-1252 character, so nothing becomes U+FFFD and the text stays readable.
+// every other byte as its windows-1252 character, so the text stays readable.
 std::wstring MixedToWide(std::string_view text) {
     std::wstring wide;
     wide.reserve(text.size());

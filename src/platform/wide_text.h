@@ -5,8 +5,8 @@
 
 namespace dromix {
 
-// Text that is not valid UTF-8 (a page in another encoding) is shown byte by byte as windows-1252,
-// never as U+FFFD.
+// Text that is not valid UTF-8 (a page in another encoding) is shown byte by byte as windows-1252;
+// the five bytes it leaves undefined show as U+FFFD, never as C1 controls.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
