@@ -12,13 +12,19 @@ namespace dromix {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A fetched page: its text (the body's bytes unchanged) and the URL its redirects ended at, which the
+// page's relative links are relative to, as in a browser.
+struct Page {
+    std::string text;
+    std::string url;
+};
+
 class SystemOperations {
 public:
     virtual ~SystemOperations() = default;
 
-    // The whole body of an http(s) GET, returned only once the transfer is complete. The page text
-    // is the body's bytes unchanged.
-    virtual std::string FetchText(const std::string& url) = 0;
+    // The whole body of an http(s) GET, returned only once the transfer is complete.
+    virtual Page FetchPage(const std::string& url) = 0;
     virtual Bytes FetchBytes(const std::string& url) = 0;
 
     // `relative` resolved against `base` by the system's URL combiner.

@@ -79,9 +79,10 @@ void UpdateCycle::Run() {
     const std::string directory = GetPath();
 
     log_.AddLog("Opening < " + pageUrl_ + " >");
-    std::string strip = system_.FetchText(pageUrl_);
+    const Page page = system_.FetchPage(pageUrl_);
 
     log_.AddLog("Locating image...");
+    std::string strip = page.text;
     LocateStrip(strip);
     if (strip.empty()) {
         log_.AddLog("Unable to locate image");
@@ -94,7 +95,7 @@ void UpdateCycle::Run() {
     // Stored before the download: a strip that fails is not tried again until the site changes.
     lastUrl_ = strip;
 
-    const std::string url = DownloadUrl(strip);
+    const std::string url = DownloadUrl(strip, page.url);
     log_.AddLog("Downloading < " + Printable(url) + " >");
     std::string temporary;
     {
@@ -113,13 +114,14 @@ void UpdateCycle::Run() {
     log_.AddLog("Done!");
 }
 
-// The URL actually fetched for a located strip: relative ones resolved against the page, and only
-// http or https accepted, so nothing local is ever read on a page's say-so.
-std::string UpdateCycle::DownloadUrl(const std::string& located) {
+// The URL actually fetched for a located strip: relative ones resolved against the page's own URL
+// (where its redirects ended), and only http or https accepted, so nothing local is ever read on a
+// page's say-so.
+std::string UpdateCycle::DownloadUrl(const std::string& located, const std::string& pageUrl) {
     if (HasControlCharacters(located)) {
         throw UpdateError("The strip URL contains control characters");
     }
-    std::string url = SchemeOf(located).empty() ? system_.ResolveUrl(pageUrl_, located) : located;
+    std::string url = SchemeOf(located).empty() ? system_.ResolveUrl(pageUrl, located) : located;
     const std::string scheme = SchemeOf(url);
     if (scheme != "http" && scheme != "https") {
         throw UpdateError("Only http and https strip URLs are fetched, not < " + Printable(url) + " >");

@@ -29,7 +29,7 @@ public:
 
 private:
     void Run();
-    std::string DownloadUrl(const std::string& located);
+    std::string DownloadUrl(const std::string& located, const std::string& pageUrl);
 
     SystemOperations& system_;
     LogSink& log_;

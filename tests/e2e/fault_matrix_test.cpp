@@ -6,9 +6,8 @@
 // hasn't changed!". The https cases reach the site through the proxy's CONNECT, with certificates
 // from the run's test authority, which only the tests' Wine prefix trusts.
 //
-// The program runs with the transfer time-outs shortened by its test hook (2 s to connect and
+// The program runs with the transfer time-outs shortened by its test hook (3 s to connect and
 // receive, 10 s for a whole transfer), so a hanging or dripping server costs seconds, not minutes.
-// The whole-transfer deadline stays well above the few seconds Wine takes to give up on a 65 MiB body.
 #include <winsock2.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -75,6 +74,8 @@ std::string ImageResetLine(const std::string& strip) {
 
 std::string Relative(const std::string& strip) { return "strips/" + strip; }
 std::string ResolvedRelative(const std::string& strip) { return "http://www.example.com/strips/" + strip; }
+// Relative to where the front page moved, as a browser takes it.
+std::string ResolvedWhereMoved(const std::string& strip) { return "http://www.example.com/comic/strips/" + strip; }
 std::string FileUrl(const std::string&) { return kFileStripUrl; }
 std::string RelativeWithColon(const std::string& strip) { return "strips/a:b-" + strip; }
 std::string ResolvedWithColon(const std::string& strip) { return "http://www.example.com/strips/a:b-" + strip; }
@@ -255,6 +256,8 @@ const Fault kFaults[] = {
      nullptr, false, nullptr, &FileUrl},
     {"RelativeStripUrlWorks", "relative-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &Relative,
      &ResolvedRelative},
+    {"RelativeStripUrlOnAMovedPage", "moved", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &Relative,
+     &ResolvedWhereMoved},
     {"RelativeStripUrlWithALaterColon", "colon-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr,
      &RelativeWithColon, &ResolvedWithColon},
     {"StripUrlWithASpace", "space-url", "ok", Stage::Works, "", nullptr, nullptr, false, nullptr, &WithSpace},

@@ -15,7 +15,7 @@ namespace dromix::test {
 
 enum class Op {
     ApplicationPath,
-    FetchText,
+    FetchPage,
     FetchBytes,
     ResolveUrl,
     WriteFile,
@@ -50,11 +50,11 @@ public:
         throwers_.clear();
     }
 
-    std::string FetchText(const std::string& url) override {
-        Enter(Op::FetchText, "FetchText " + url);
+    Page FetchPage(const std::string& url) override {
+        Enter(Op::FetchPage, "FetchPage " + url);
         const auto page = pages.find(url);
         if (page == pages.end()) throw UpdateError("HTTP 404 Not Found");
-        return page->second;
+        return {page->second, url};
     }
 
     Bytes FetchBytes(const std::string& url) override {

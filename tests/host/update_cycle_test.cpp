@@ -83,7 +83,7 @@ TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
                                                "Downloading < " + kStripUrl + " >", "Converting to bitmap...",
                                                "Setting as wallpaper...", "Done!"}));
     EXPECT_EQ(system.calls, (std::vector<std::string>{
-                                "ApplicationPath", "FetchText http://comic.example/", "FetchBytes " + kStripUrl,
+                                "ApplicationPath", "FetchPage http://comic.example/", "FetchBytes " + kStripUrl,
                                 "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
                                 "SaveBitmap c:\\dromix.bmp", "DeleteFile C:\\Apps\\__dromix.tmp",
                                 "SetWallpaper c:\\dromix.bmp"}));
@@ -102,7 +102,7 @@ TEST_F(UpdateCycleTest, UnchangedStripTouchesNothing) {
     EXPECT_EQ(std::vector<std::string>(messages.begin() + 7, messages.end()),
               (std::vector<std::string>{"", "Opening < http://comic.example/ >", "Locating image...",
                                         "Image hasn't changed!"}));
-    EXPECT_EQ(system.calls, (std::vector<std::string>{"ApplicationPath", "FetchText http://comic.example/"}));
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"ApplicationPath", "FetchPage http://comic.example/"}));
     EXPECT_EQ(Bitmap(), bitmap);
     EXPECT_EQ(system.wallpaper, "");
 }
@@ -327,7 +327,7 @@ TEST_P(UpdateCycleFailure, IsLoggedAndLosesNothing) {
 const std::string kDownloading = "Downloading < http://comic.example/strips/today.gif >";
 
 std::string FailureName(const ::testing::TestParamInfo<FailureCase>& param) {
-    static const char* const names[] = {"ApplicationPath", "FetchText",  "FetchBytes", "ResolveUrl",  "WriteFile",
+    static const char* const names[] = {"ApplicationPath", "FetchPage",  "FetchBytes", "ResolveUrl",  "WriteFile",
                                         "DeleteFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
     return names[static_cast<int>(param.param.op)];
 }
@@ -336,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
     EachOperation, UpdateCycleFailure,
     ::testing::Values(
         FailureCase{Op::ApplicationPath, {}, false, false, false},
-        FailureCase{Op::FetchText, {kOpeningLine}, false, false, false},
+        FailureCase{Op::FetchPage, {kOpeningLine}, false, false, false},
         FailureCase{Op::ResolveUrl, {kOpeningLine, "Locating image..."}, true, false, false},
         FailureCase{Op::FetchBytes, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
         FailureCase{Op::WriteFile, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},

@@ -22,14 +22,15 @@ Tests steer it over HTTP:
                                           "?QUERY" after it is kept in the URL and ignored when served)
   GET /_control/fault?page=MODE&image=MODE[&drip=SECONDS][&tls=NAME][&size=BYTES][&code=STATUS]
   GET /_control/reset                     first strip, no faults, empty request log
-  GET /_control/requests                  the request log as JSON
+  GET /_control/requests                  the request log as JSON (with the body bytes a sized
+                                          answer got out, once it has ended)
   GET /_control/state                     the current strip and faults as JSON
   GET /_control/stop                      stop now
 
 Page modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
 redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
 sized-chunked sized-declared no-markers lowercase-markers far-marker file-url relative-url https-strip
-colon-url space-url cp1252-url.
+colon-url space-url cp1252-url moved.
 Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
 redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
 sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif huge-jpeg large-png
@@ -38,7 +39,8 @@ limit-png bmp ico tiff.
 302, 303, 307 or 308; 302 unless told). redirect-N redirects N times (1 to 20) before the answer;
 redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
 https-strip names the strip there. sized, sized-chunked and sized-declared send BYTES bytes, ended by
-the connection's close, by the chunks, or with their length declared.
+the connection's close, by the chunks, or with their length declared. moved redirects the front page
+to /comic/, whose page names the strip relative to itself (strips/NAME, served at /comic/strips/).
 Absolute URLs name the host as the request did, less the scheme's default port (80, 443), as a real
 site's own links do.
 
@@ -73,7 +75,7 @@ COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relativ
                 "oversize-undeclared", "sized", "sized-chunked", "sized-declared"} | \
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
-                             "https-strip", "colon-url", "space-url", "cp1252-url"}
+                             "https-strip", "colon-url", "space-url", "cp1252-url", "moved"}
 IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
                                "large-png", "limit-png", "bmp", "ico", "tiff"}
 REDIRECT_CODES = {"301", "302", "303", "307", "308"}
@@ -244,24 +246,33 @@ class Handler(BaseHTTPRequestHandler):
     def do_GET(self):
         host, path, query, absolute = self.target()
         self.host = host
+        entry = None
         if not path.startswith("/_control/"):
-            self.site.log({"time": time.time(), "method": "GET", "target": self.path, "host": host,
-                           "path": path, "absolute": absolute, "scheme": self.scheme,
-                           "user_agent": self.headers.get("User-Agent", ""),
-                           "connection": self.headers.get("Connection", "")})
+            entry = {"time": time.time(), "method": "GET", "target": self.path, "host": host,
+                     "path": path, "absolute": absolute, "scheme": self.scheme,
+                     "user_agent": self.headers.get("User-Agent", ""),
+                     "connection": self.headers.get("Connection", "")}
+            self.site.log(entry)
+        self.sent = None
         try:
             if path.startswith("/_control/"):
                 self.control(path[len("/_control/"):], query)
             elif path == "/" or path == "/index.html":
                 self.front_page(path)
-            elif path.startswith("/strips/"):
-                self.strip(path[len("/strips/"):])
+            elif path == "/comic/":
+                self.plain(200, "OK", self.page_html("relative-url"), "text/html")
+            elif path.startswith("/strips/") or path.startswith("/comic/strips/"):
+                self.strip(path.partition("/strips/")[2])
             elif path.startswith("/redirect/"):
                 self.redirected(path)
             else:
                 self.plain(404, "Not Found", b"Not found\n")
         except (BrokenPipeError, ConnectionResetError):
             pass
+        finally:
+            if entry is not None and self.sent is not None:
+                with self.site.lock:
+                    entry["sent"] = self.sent  # the body bytes a sized answer got out before it ended
 
     def do_HEAD(self):
         self.plain(405, "Method Not Allowed", b"")
@@ -363,11 +374,11 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         self.end_headers()
         block = b"<!-- sized -->\n" * 4096
-        sent = 0
-        while sent < size:
-            piece = block[:min(len(block), size - sent)]
+        self.sent = 0
+        while self.sent < size:
+            piece = block[:min(len(block), size - self.sent)]
             self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece) if chunked else piece)
-            sent += len(piece)
+            self.sent += len(piece)
         if chunked:
             self.wfile.write(b"0\r\n\r\n")
 
@@ -413,6 +424,9 @@ class Handler(BaseHTTPRequestHandler):
         body = self.page_html("ok")
         if self.common_fault(mode, "page", body, "text/html"):
             return
+        if mode == "moved":
+            self.redirect("/comic/")
+            return
         content_type = "text/html; charset=windows-1252" if mode == "cp1252-url" else "text/html"
         self.plain(200, "OK", self.page_html(mode), content_type)
 
@@ -444,8 +458,10 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "html":
             self.plain(200, "OK", b"<html><body>Not a picture</body></html>", "text/html")
         elif mode == "corrupt":
+            # Damage past the header that declares the size (a PNG's IHDR ends at byte 33), so that
+            # every strip is refused as damaged, not as a picture of some other size.
             damaged = bytearray(body)
-            for i in range(16, len(damaged), 7):
+            for i in range(33 if body.startswith(b"\x89PNG") else 16, len(damaged), 7):
                 damaged[i] ^= 0x5A
             self.plain(200, "OK", bytes(damaged), content_type)
         elif mode == "truncated":

@@ -201,7 +201,7 @@ TEST(CycleWorker, ASecondStartWhileACycleRunsDoesNothing) {
     const UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<int> fetches{0};
     test::FakeSystemOperations system;
-    system.ThrowAt(test::Op::FetchText, [&] {
+    system.ThrowAt(test::Op::FetchPage, [&] {
         ++fetches;
         WaitForSingleObject(release.get(), 10000);
     });

@@ -30,14 +30,21 @@ struct HttpTimeouts {
 // are, whatever its encoding: escaped, not converted.
 std::string CombineUrl(const std::string& base, const std::string& relative);
 
+// A whole body, and the URL where the redirects that led to it ended.
+struct HttpResponse {
+    Bytes body;
+    std::string url;
+};
+
 class HttpClient {
 public:
     explicit HttpClient(HttpTimeouts timeouts = {});
 
     // The whole body of a GET of `url` (http or https, redirects followed). `limit` bounds the
     // body; `what` names it in errors ("page", "image"). A final status of 400 or more is an error
-    // naming the status.
-    Bytes Get(const std::string& url, std::size_t limit, std::string_view what);
+    // naming the status. Past the overall deadline the transfer is closed; one that does not end soon
+    // after is given up, and its thread keeps what it holds until it ends.
+    HttpResponse Get(const std::string& url, std::size_t limit, std::string_view what);
 
 private:
     HttpTimeouts timeouts_;

@@ -72,12 +72,14 @@ Win32SystemOperations::Win32SystemOperations(Options options)
 
 Win32SystemOperations::~Win32SystemOperations() = default;
 
-std::string Win32SystemOperations::FetchText(const std::string& url) {
-    const Bytes body = http_.Get(url, kPageLimit, "page");
-    return std::string(body.begin(), body.end());
+Page Win32SystemOperations::FetchPage(const std::string& url) {
+    HttpResponse response = http_.Get(url, kPageLimit, "page");
+    return {std::string(response.body.begin(), response.body.end()), std::move(response.url)};
 }
 
-Bytes Win32SystemOperations::FetchBytes(const std::string& url) { return http_.Get(url, kImageLimit, "image"); }
+Bytes Win32SystemOperations::FetchBytes(const std::string& url) {
+    return http_.Get(url, kImageLimit, "image").body;
+}
 
 std::string Win32SystemOperations::ResolveUrl(const std::string& base, const std::string& relative) {
     return CombineUrl(base, relative);

@@ -34,7 +34,7 @@ public:
     explicit Win32SystemOperations(Options options);
     ~Win32SystemOperations() override;
 
-    std::string FetchText(const std::string& url) override;
+    Page FetchPage(const std::string& url) override;
     Bytes FetchBytes(const std::string& url) override;
     std::string ResolveUrl(const std::string& base, const std::string& relative) override;
     std::string WriteFile(const std::string& path, const Bytes& bytes) override;

@@ -89,7 +89,7 @@ std::string LastLine(const std::string& text) {
 void TimePhases(Win32SystemOperations& system, int port, const std::string& pageUrl, const std::string& temporary,
                 Timings& timings) {
     SiteControl(port, "fault?page=ok");
-    const std::string page = Timed(timings, "page_fetch", [&] { return system.FetchText(pageUrl); });
+    const std::string page = Timed(timings, "page_fetch", [&] { return system.FetchPage(pageUrl).text; });
     const std::string url = Timed(timings, "locate", [&] {
         std::string located = page;
         LocateStrip(located);
