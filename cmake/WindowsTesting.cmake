@@ -72,12 +72,18 @@ function(dromix_windows_test name)
     ENVIRONMENT "DROMIX_BUILD_DIR=${CMAKE_BINARY_DIR};DROMIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
+find_program(DROMIX_PYTHON NAMES python3 REQUIRED)
+
+# No name in src/ is one the SDK renames to its A or W form: a member of that name would be renamed in
+# the files that include <windows.h> and not in the others.
+add_test(NAME src.windows_macro_names COMMAND ${DROMIX_PYTHON} ${CMAKE_SOURCE_DIR}/tests/support/check-macro-names
+         ${CMAKE_CXX_COMPILER} ${CMAKE_SOURCE_DIR}/src)
+
 # dromix_comic_site_fixture(name [LIFETIME s] [TLS]): the CTest fixture `name`, the sample comic site
 # (tests/support/comic_site.py) started detached before the tests that require it and stopped after
 # them. Its port is written to ${CMAKE_BINARY_DIR}/comic-site/<name>.port; the path is left in the
 # variable <name>_PORT_FILE. With TLS it also speaks https with the run's test certificates, and the
 # tests that use it run with the test authority trusted.
-find_program(DROMIX_PYTHON NAMES python3 REQUIRED)
 set(DROMIX_COMIC_SITE ${CMAKE_SOURCE_DIR}/tests/support/comic_site.py)
 function(dromix_comic_site_fixture name)
   cmake_parse_arguments(ARG "TLS" "LIFETIME" "" ${ARGN})

@@ -30,7 +30,7 @@ NOTIFYICONDATAA MakeTrayRecord(HWND window, HICON icon, std::string_view caption
 TrayIcon::TrayIcon(HWND window, HINSTANCE instance, int iconId, std::string_view caption, ShellNotify notify)
     : instance_(instance), iconId_(iconId), notify_(notify),
       taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
-    LoadIcon(WindowDpi(window));
+    LoadIconAt(WindowDpi(window));
     record_ = MakeTrayRecord(window, icon_.get(), caption);
 }
 
@@ -67,13 +67,13 @@ TrayEvent TrayIcon::OnMessage(UINT message, LPARAM lParam) {
 }
 
 void TrayIcon::OnDpiChanged(unsigned dpi) {
-    LoadIcon(dpi);
+    LoadIconAt(dpi);
     record_.hIcon = icon_.get();
     if (added_) notify_(NIM_MODIFY, &record_);
 }
 
 // The small icon's size scales with the DPI: 16 pixels at 96.
-void TrayIcon::LoadIcon(unsigned dpi) {
+void TrayIcon::LoadIconAt(unsigned dpi) {
     const int size = MulDiv(16, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
     // Loaded before the old one goes, so the record never names a destroyed icon.
     UniqueIcon icon(static_cast<HICON>(

@@ -57,7 +57,7 @@ public:
     void OnDpiChanged(unsigned dpi);
 
 private:
-    void LoadIcon(unsigned dpi);
+    void LoadIconAt(unsigned dpi);
 
     HINSTANCE instance_;
     int iconId_;

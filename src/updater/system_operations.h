@@ -33,7 +33,7 @@ public:
     // Writes `bytes` as the whole content of the file at `path` (created or truncated). Returns the
     // path actually written: a per-user equivalent when `path` itself is refused.
     virtual std::string WriteFile(const std::string& path, const Bytes& bytes) = 0;
-    virtual void DeleteFile(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
 
     // Decodes the picture file at `path`; raises on anything it cannot decode.
     virtual Picture LoadPicture(const std::string& path) = 0;

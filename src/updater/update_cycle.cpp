@@ -107,7 +107,7 @@ void UpdateCycle::Run() {
     log_.AddLog("Converting to bitmap...");
     const Picture picture = system_.LoadPicture(temporary);
     const std::string bitmap = system_.SaveBitmap(picture, bitmapPath_);
-    system_.DeleteFile(temporary);
+    system_.RemoveFile(temporary);
 
     log_.AddLog("Setting as wallpaper...");
     system_.SetWallpaper(bitmap);

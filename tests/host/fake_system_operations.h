@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_writer.h"
+#include "bmp_file.h"
 #include "errors.h"
 #include "system_operations.h"
 
@@ -19,7 +19,7 @@ enum class Op {
     FetchBytes,
     ResolveUrl,
     WriteFile,
-    DeleteFile,
+    RemoveFile,
     LoadPicture,
     SaveBitmap,
     SetWallpaper,
@@ -83,8 +83,8 @@ public:
         return target;
     }
 
-    void DeleteFile(const std::string& path) override {
-        Enter(Op::DeleteFile, "DeleteFile " + path);
+    void RemoveFile(const std::string& path) override {
+        Enter(Op::RemoveFile, "RemoveFile " + path);
         if (files.erase(path) == 0) throw UpdateError("File not found: " + path);
     }
 
@@ -103,7 +103,7 @@ public:
     std::string SaveBitmap(const Picture& picture, const std::string& path) override {
         Enter(Op::SaveBitmap, "SaveBitmap " + path);
         const std::string target = saveBitmapFallback.value_or(path);
-        files[target] = EncodeBmp(picture);
+        files[target] = BmpFile(picture);
         return target;
     }
 

@@ -85,9 +85,9 @@ TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
     EXPECT_EQ(system.calls, (std::vector<std::string>{
                                 "ApplicationPath", "FetchPage http://comic.example/", "FetchBytes " + kStripUrl,
                                 "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
-                                "SaveBitmap c:\\dromix.bmp", "DeleteFile C:\\Apps\\__dromix.tmp",
+                                "SaveBitmap c:\\dromix.bmp", "RemoveFile C:\\Apps\\__dromix.tmp",
                                 "SetWallpaper c:\\dromix.bmp"}));
-    EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
+    EXPECT_EQ(Bitmap(), test::BmpFile(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), 0u);
     EXPECT_EQ(system.wallpaper, "c:\\dromix.bmp");
 }
@@ -254,7 +254,7 @@ TEST_F(UpdateCycleTest, FallbackPathsAreTheOnesUsed) {
     system.saveBitmapFallback = "/home/u/AppData/Local/Dromix/dromix.bmp";
     EXPECT_EQ(Run().back(), "Done!");
     EXPECT_EQ(system.calls[4], "LoadPicture /home/u/AppData/Local/Temp/__dromix.tmp");
-    EXPECT_EQ(system.calls[6], "DeleteFile /home/u/AppData/Local/Temp/__dromix.tmp");
+    EXPECT_EQ(system.calls[6], "RemoveFile /home/u/AppData/Local/Temp/__dromix.tmp");
     EXPECT_EQ(system.calls[7], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
     EXPECT_EQ(Bitmap(), kOldBitmap);
 }
@@ -316,7 +316,7 @@ TEST_P(UpdateCycleFailure, IsLoggedAndLosesNothing) {
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), c.temporaryLeft ? 1u : 0u);
     ASSERT_FALSE(Bitmap().empty()) << "the wallpaper's bitmap is never emptied";
     if (c.bitmapReplaced) {
-        EXPECT_EQ(Bitmap(), EncodeBmp(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
+        EXPECT_EQ(Bitmap(), test::BmpFile(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
     } else {
         EXPECT_EQ(Bitmap(), kOldBitmap);
     }
@@ -328,7 +328,7 @@ const std::string kDownloading = "Downloading < http://comic.example/strips/toda
 
 std::string FailureName(const ::testing::TestParamInfo<FailureCase>& param) {
     static const char* const names[] = {"ApplicationPath", "FetchPage",  "FetchBytes", "ResolveUrl",  "WriteFile",
-                                        "DeleteFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
+                                        "RemoveFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
     return names[static_cast<int>(param.param.op)];
 }
 
@@ -344,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true, true, false},
         FailureCase{Op::SaveBitmap, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, false},
-        FailureCase{Op::DeleteFile, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+        FailureCase{Op::RemoveFile, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, true},
         FailureCase{Op::SetWallpaper,
                     {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap...",

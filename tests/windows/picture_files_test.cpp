@@ -109,7 +109,7 @@ constexpr Rgb kWhite{255, 255, 255};
 
 TEST_P(DecodeMatrix, DecodesToABitmapOfTheRightSizeAndColours) {
     const DecodeCase& c = GetParam();
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder(std::string("decode-") + c.file);
     const Picture picture = system.LoadPicture(Strip(c.file));
     ASSERT_EQ(picture.width, 64u);
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, DecodeMatrix,
                          });
 
 TEST(PictureDecoder, DecodesTheSampleStrips) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     const auto start = std::chrono::steady_clock::now();
     const Picture gif = system.LoadPicture(Strip("strip-1.gif"));
     std::printf("[ timing ] decode of the 1200x400 GIF: %.1f ms\n",
@@ -156,7 +156,7 @@ TEST(PictureDecoder, DecodesTheSampleStrips) {
 }
 
 TEST(PictureDecoder, RefusesWhatIsNotAWholePicture) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder("bad-pictures");
     const Bytes jpeg = ReadFile(Strip("strip-2.jpg"));
 
@@ -248,7 +248,7 @@ TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
     if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit address space cannot be taken";
     testing::ComicSite site;
     ASSERT_TRUE(site.Running());
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder("out-of-memory");
     site.Control("fault?image=limit-png");
     const std::string picturePath =
@@ -290,7 +290,7 @@ TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
 }
 
 TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder("atomic");
     const std::string target = folder / "dromix.bmp";
     system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), target);
@@ -311,22 +311,22 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
 }
 
 TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder("files");
     const std::string path = folder / "__dromix.tmp";
     EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
     EXPECT_EQ(ReadFile(path).size(), 100000u);
     system.WriteFile(path, Bytes{1, 2, 3});
     EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
-    system.DeleteFile(path);
+    system.RemoveFile(path);
     EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    EXPECT_EQ(ErrorOf([&] { system.RemoveFile(path); }), "Cannot delete < " + path + " >: File not found.");
     EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }),
               "Cannot write < " + (folder / "no-such-dir\\x.tmp") + " >: Path not found.");
 }
 
 TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     const std::string directory = system.ApplicationPath();
     ASSERT_FALSE(directory.empty());
     EXPECT_NE(directory.back(), '\\');
@@ -374,8 +374,8 @@ TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
     EXPECT_FALSE(Exists(folder / "dromix.bmp"));
     EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
-    system.DeleteFile(temporary);
-    system.DeleteFile(bitmap);
+    system.RemoveFile(temporary);
+    system.RemoveFile(bitmap);
 }
 
 TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
@@ -383,14 +383,14 @@ TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
     Folder folder("directory-in-the-way");
     ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder / "dromix.bmp").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder / "__dromix.tmp").c_str(), nullptr));
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{7});
     EXPECT_EQ(temporary, TemporaryFile());
     const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
     EXPECT_EQ(bitmap, PerUserBitmap());
     EXPECT_FALSE(Exists(folder / "dromix.bmp.new"));
-    system.DeleteFile(temporary);
-    system.DeleteFile(bitmap);
+    system.RemoveFile(temporary);
+    system.RemoveFile(bitmap);
 }
 
 std::string StoredWallpaper() {
@@ -404,7 +404,7 @@ std::string StoredWallpaper() {
 }
 
 TEST(Wallpaper, TheSettingIsStoredInTheUserProfile) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     Folder folder("wallpaper");
     const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("strip-1.gif")), folder / "dromix.bmp");
     const std::string before = StoredWallpaper();

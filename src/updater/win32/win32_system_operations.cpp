@@ -31,19 +31,17 @@ std::string WriteWithFallback(const std::string& path, std::wstring (*fallback)(
     return WideToUtf8(elsewhere);
 }
 
-// Makes the bitmap at `path` the wallpaper and stores the setting in the user profile
-// (SPI_SETDESKWALLPAPER with SPIF_UPDATEINIFILE); raises with the system's message on failure.
+// Makes the bitmap at `path` the wallpaper and stores the setting in the user profile, with no change
+// broadcast; raises with the system's message on failure.
 void SetDesktopWallpaper(const std::wstring& path) {
-    constexpr UINT kSetDeskWallpaper = 20;  // SPI_SETDESKWALLPAPER
-    constexpr UINT kUpdateIniFile = 1;      // SPIF_UPDATEINIFILE: stored, no change broadcast
     std::string ansi;
     BOOL done = FALSE;
     if (WideToAnsi(path, ansi)) {
-        done = SystemParametersInfoA(kSetDeskWallpaper, 0, ansi.data(), kUpdateIniFile);
+        done = SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, ansi.data(), SPIF_UPDATEINIFILE);
     } else {
         // A per-user folder whose name has no ANSI form can only be named through the wide call.
         std::wstring wide = path;
-        done = SystemParametersInfoW(kSetDeskWallpaper, 0, wide.data(), kUpdateIniFile);
+        done = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE);
     }
     if (!done) ThrowLastError("Cannot set the wallpaper");
 }
@@ -64,8 +62,6 @@ void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept {
         // Without a folder's name there is nothing of ours to find in it.
     }
 }
-
-Win32SystemOperations::Win32SystemOperations() : Win32SystemOperations(Options{}) {}
 
 Win32SystemOperations::Win32SystemOperations(Options options)
     : http_(options.timeouts), files_(options.createFile) {}
@@ -92,7 +88,7 @@ std::string Win32SystemOperations::WriteFile(const std::string& path, const Byte
                              [&](const std::wstring& target) { WriteWhole(files_, target, bytes); });
 }
 
-void Win32SystemOperations::DeleteFile(const std::string& path) { FileAccess::Delete(Utf8ToWide(path)); }
+void Win32SystemOperations::RemoveFile(const std::string& path) { FileAccess::Delete(Utf8ToWide(path)); }
 
 Picture Win32SystemOperations::LoadPicture(const std::string& path) { return DecodePictureFile(Utf8ToWide(path)); }
 

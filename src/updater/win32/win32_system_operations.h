@@ -30,7 +30,6 @@ public:
         CreateFileCall createFile = &::CreateFileW;
     };
 
-    Win32SystemOperations();
     explicit Win32SystemOperations(Options options);
     ~Win32SystemOperations() override;
 
@@ -38,7 +37,7 @@ public:
     Bytes FetchBytes(const std::string& url) override;
     std::string ResolveUrl(const std::string& base, const std::string& relative) override;
     std::string WriteFile(const std::string& path, const Bytes& bytes) override;
-    void DeleteFile(const std::string& path) override;
+    void RemoveFile(const std::string& path) override;
     Picture LoadPicture(const std::string& path) override;
     std::string SaveBitmap(const Picture& picture, const std::string& path) override;
     void SetWallpaper(const std::string& path) override;

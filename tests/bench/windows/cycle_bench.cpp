@@ -101,7 +101,7 @@ void TimePhases(Win32SystemOperations& system, int port, const std::string& page
     const Picture picture = Timed(timings, "decode", [&] { return system.LoadPicture(written); });
     const std::string bitmap =
         Timed(timings, "bitmap_write", [&] { return system.SaveBitmap(picture, std::string(kBitmapPath)); });
-    Timed(timings, "temp_delete", [&] { system.DeleteFile(written); });
+    Timed(timings, "temp_delete", [&] { system.RemoveFile(written); });
     Timed(timings, "wallpaper", [&] { system.SetWallpaper(bitmap); });
 }
 
@@ -127,7 +127,7 @@ void BenchStrip(int port, const std::string& strip, int runs) {
     SiteControl(port, "reset");
     SiteControl(port, "strip?name=" + strip);
 
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     ActivityLog log(&SystemLocalTime);
     const ShownLog shown(log);
     UpdateCycle cycle(system, log, pageUrl, kBitmapPath);
