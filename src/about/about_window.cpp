@@ -12,6 +12,7 @@
 #include "handles.h"
 #include "resource.h"
 #include "version.h"
+#include "window_binding.h"
 
 namespace dromix {
 namespace {
@@ -30,7 +31,7 @@ UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, unsigned dpi, int we
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-class AboutWindow {
+class AboutWindow : WindowBinding<AboutWindow> {
 public:
     AboutWindow(HINSTANCE instance, const AboutTexts& texts) : instance_(instance), texts_(texts) {}
 
@@ -41,19 +42,7 @@ public:
     }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<AboutWindow*>(lParam)->dialog_ = dialog;
-        }
-        auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (!self) return FALSE;
-        try {
-            return self->HandleMessage(message, wParam, lParam);
-        } catch (...) {
-            ReportCurrentException();
-        }
-    }
+    friend class WindowBinding<AboutWindow>;
 
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
@@ -74,13 +63,13 @@ private:
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == url_ && linkCursor_) {
                 SetCursor(linkCursor_);
-                SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+                SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
                 return TRUE;
             }
             return FALSE;
         case WM_DPICHANGED: {
             const auto& r = *reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(dialog_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+            SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             Layout(HIWORD(wParam));
             return TRUE;
@@ -92,7 +81,7 @@ private:
 
     // When the window is created: the controls, laid out at the window's DPI, and the window centred over its owner.
     void Load() {
-        SetWindowTextW(dialog_, L"");
+        SetWindowTextW(window_, L"");
         // The labels show their texts as they are: an "&" in a credit or URL is no access key.
         title_ = AddControl(L"STATIC", kProductName, SS_CENTER | SS_NOPREFIX, IDC_ABOUT_TITLE);
         version_ = AddControl(L"STATIC", kVersionText, SS_CENTER | SS_NOPREFIX, IDC_ABOUT_VERSION);
@@ -103,13 +92,13 @@ private:
         url_ = AddControl(L"STATIC", url.c_str(), SS_CENTER | SS_NOPREFIX | SS_NOTIFY, IDC_ABOUT_URL);
         ok_ = AddControl(L"BUTTON", L"Ok", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
         linkCursor_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_LINK));
-        Layout(WindowDpi(dialog_));
+        Layout(WindowDpi(window_));
         Centre();
         SetFocus(ok_);
     }
 
     HWND AddControl(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        const HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, dialog_,
+        const HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                              nullptr);
         if (!control) throw std::runtime_error("The About window's controls cannot be created");
@@ -138,7 +127,7 @@ private:
 
         const AboutLayout layout = LayOutAbout(dpi, {TextSize(title_), TextSize(version_), TextSize(credit_),
                                                      TextSize(url_)});
-        SetClientSize(dialog_, layout.client.cx, layout.client.cy, dpi);
+        SetClientSize(window_, layout.client.cx, layout.client.cy, dpi);
         Place(title_, layout.title);
         Place(version_, layout.version);
         Place(frame_, layout.frame);
@@ -152,7 +141,7 @@ private:
                                                       layout.image.bottom - layout.image.top, LR_DEFAULTCOLOR)));
         SendMessageW(image_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
         imageIcon_ = std::move(icon);
-        InvalidateRect(dialog_, nullptr, TRUE);
+        InvalidateRect(window_, nullptr, TRUE);
     }
 
     static void SetFont(HWND control, const UniqueFont& font) {
@@ -181,15 +170,15 @@ private:
 
     void Centre() {
         RECT owner{}, self{};
-        const HWND parent = GetWindow(dialog_, GW_OWNER);
-        if (!parent || !GetWindowRect(parent, &owner) || !GetWindowRect(dialog_, &self)) return;
+        const HWND parent = GetWindow(window_, GW_OWNER);
+        if (!parent || !GetWindowRect(parent, &owner) || !GetWindowRect(window_, &self)) return;
         const POINT at = CentreOver(owner, {self.right - self.left, self.bottom - self.top});
-        SetWindowPos(dialog_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void OnCommand(int id, int code) {
         if (id == IDOK || id == IDCANCEL) {
-            EndDialog(dialog_, id);
+            EndDialog(window_, id);
         } else if (id == IDC_ABOUT_URL && code == STN_CLICKED) {
             // The default browser opens the author's site; the window stays open.
             ShellExecuteA(nullptr, nullptr, texts_.url.c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
@@ -198,7 +187,6 @@ private:
 
     HINSTANCE instance_;
     const AboutTexts& texts_;
-    HWND dialog_ = nullptr;
     HWND title_ = nullptr, version_ = nullptr, image_ = nullptr, frame_ = nullptr;
     HWND credit_ = nullptr, url_ = nullptr, ok_ = nullptr;
     HCURSOR linkCursor_ = nullptr;  // a resource cursor: the system owns it

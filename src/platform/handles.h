@@ -71,6 +71,9 @@ struct FileHandleKind {
     static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static bool Close(Type handle) noexcept { return CloseHandle(handle) != FALSE; }
 };
+struct WindowKind : NullIsNone<HWND> {
+    static bool Close(Type window) noexcept { return DestroyWindow(window) != FALSE; }
+};
 struct FontKind : NullIsNone<HFONT> {
     static bool Close(Type font) noexcept { return DeleteObject(font) != FALSE; }
 };
@@ -94,6 +97,7 @@ struct ComKind : NullIsNone<Interface*> {
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleKind>;
 using UniqueFile = UniqueHandle<FileHandleKind>;
+using UniqueWindow = UniqueHandle<WindowKind>;
 using UniqueFont = UniqueHandle<FontKind>;
 using UniqueIcon = UniqueHandle<IconKind>;
 using UniqueMenu = UniqueHandle<MenuKind>;
@@ -135,26 +139,31 @@ private:
 };
 
 // An SRW lock held for the scope, exclusively or shared.
-class ExclusiveLock {
+template <bool Exclusive>
+class SrwLockGuard {
 public:
-    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    explicit SrwLockGuard(SRWLOCK& lock) noexcept : lock_(lock) {
+        if constexpr (Exclusive) {
+            AcquireSRWLockExclusive(&lock_);
+        } else {
+            AcquireSRWLockShared(&lock_);
+        }
+    }
+    ~SrwLockGuard() {
+        if constexpr (Exclusive) {
+            ReleaseSRWLockExclusive(&lock_);
+        } else {
+            ReleaseSRWLockShared(&lock_);
+        }
+    }
+    SrwLockGuard(const SrwLockGuard&) = delete;
+    SrwLockGuard& operator=(const SrwLockGuard&) = delete;
 
 private:
     SRWLOCK& lock_;
 };
-class SharedLock {
-public:
-    explicit SharedLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockShared(&lock_); }
-    ~SharedLock() { ReleaseSRWLockShared(&lock_); }
-    SharedLock(const SharedLock&) = delete;
-    SharedLock& operator=(const SharedLock&) = delete;
-
-private:
-    SRWLOCK& lock_;
-};
+using ExclusiveLock = SrwLockGuard<true>;
+using SharedLock = SrwLockGuard<false>;
 
 // COM initialised on this thread for the scope. A thread that already runs COM in another mode keeps
 // it (result() is then RPC_E_CHANGED_MODE) and nothing is undone.

@@ -13,7 +13,6 @@ namespace dromix {
 class LogBox {
 public:
     LogBox(HWND parent, HINSTANCE instance, int id);
-    ~LogBox();
     LogBox(const LogBox&) = delete;
     LogBox& operator=(const LogBox&) = delete;
 
@@ -35,7 +34,7 @@ public:
         Batch& operator=(const Batch&) = delete;
 
     private:
-        LogBox& box_;
+        LogBox& owner_;
     };
 
     // The caret at the very end, which scrolls the box to its last line.
@@ -48,8 +47,8 @@ public:
 private:
     SCROLLINFO ScrollBar() const;
 
-    HWND box_;
-    UniqueFont font_;
+    UniqueFont font_;  // declared first: the box goes before its font
+    UniqueWindow box_;
     int batches_ = 0;
     bool undrawn_ = false;  // drawing is off until the outermost batch ends
     SCROLLINFO scrollBefore_{};  // the scroll bar as it was drawn last

@@ -14,6 +14,7 @@
 #include "log_relay.h"
 #include "tray_icon.h"
 #include "update_schedule.h"
+#include "window_binding.h"
 
 namespace dromix {
 
@@ -25,7 +26,7 @@ inline constexpr int kMainClientWidthTwips = 7200;
 inline constexpr int kMainClientHeightTwips = 2925;
 inline constexpr TwipsBox kLogBoxTwips{120, 0, 6975, 2775};
 
-class MainWindow {
+class MainWindow : WindowBinding<MainWindow> {
 public:
     // Opens the About window over `owner` and returns once it is closed.
     using AboutOpener = std::function<void(HWND owner)>;
@@ -43,7 +44,7 @@ public:
     void Show();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class WindowBinding<MainWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnTrayEvent(TrayEvent event);
 
@@ -69,7 +70,6 @@ private:
     CycleWorker& cycles_;
     AboutOpener openAbout_;
     UpdateSchedule schedule_;
-    HWND window_ = nullptr;
     // Made when the window is created, gone when it is destroyed.
     std::optional<TrayIcon> tray_;
     std::optional<LogBox> logBox_;
