@@ -25,8 +25,6 @@ std::size_t TrimPosition(std::string_view text) {
     return 0;
 }
 
-void TrimLog(std::string& text) { text.erase(0, TrimPosition(text)); }
-
 void ActivityLog::AddLog(const std::string& message) { AddLogAt(clock_(), message); }
 
 void ActivityLog::AddLogAt(const LocalTime& time, const std::string& message) {

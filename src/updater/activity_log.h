@@ -23,11 +23,8 @@ inline constexpr int kLogLineLimit = 100;
 std::string FormatLogLine(const LocalTime& time, std::string_view message);
 
 // Scanning backwards, finds the (kLogLineLimit + 1)th CR LF from the end: the trim keeps the text
-// from there on. 0 (keep everything) for shorter texts.
+// from there on, so that it starts with that CR LF. 0 (keep everything) for shorter texts.
 std::size_t TrimPosition(std::string_view text);
-
-// Cuts `text` at its TrimPosition, so that it starts with that CR LF.
-void TrimLog(std::string& text);
 
 // What one change did to the log's text: `removed` was cut from the start of the old text and
 // `appended` added at the end, so a window can update its copy instead of replacing all of it.

@@ -63,12 +63,4 @@ void WriteBmp(const Picture& picture, const std::function<void(std::span<const s
     }
 }
 
-Bytes EncodeBmp(const Picture& picture) {
-    Bytes file;
-    WriteBmp(picture, [&file](std::span<const std::uint8_t> piece) {
-        file.insert(file.end(), piece.begin(), piece.end());
-    });
-    return file;
-}
-
 }  // namespace dromix

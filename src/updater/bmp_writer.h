@@ -7,7 +7,6 @@
 #include <span>
 
 #include "picture.h"
-#include "system_operations.h"
 
 namespace dromix {
 
@@ -20,8 +19,5 @@ std::uint32_t BmpRowSize(std::uint32_t width);
 // picture never needs a second full-size buffer. Raises UpdateError for an empty or oversize
 // picture, or one whose pixel buffer does not match its size.
 void WriteBmp(const Picture& picture, const std::function<void(std::span<const std::uint8_t>)>& write);
-
-// The whole file in memory.
-Bytes EncodeBmp(const Picture& picture);
 
 }  // namespace dromix

@@ -1,13 +1,9 @@
 #include "update_schedule.h"
 
-#include <limits>
-
-#include "errors.h"
-
 namespace dromix {
 
+// The countdown never goes below 0: it is reset as soon as it reaches it.
 bool UpdateSchedule::Tick() {
-    if (countdown_ == std::numeric_limits<std::int16_t>::min()) throw OverflowError();
     --countdown_;
     if (countdown_ > 0) return false;
     countdown_ = kCycleCountdown;

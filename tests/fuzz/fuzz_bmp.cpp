@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <vector>
 
 #include "bmp_writer.h"
@@ -17,7 +18,9 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-std::uint32_t U32(const dromix::Bytes& b, std::size_t at) {
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t U32(const Bytes& b, std::size_t at) {
     return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
            std::uint32_t{b[at + 3]} << 24;
 }
@@ -58,9 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        picture.height <= dromix::kMaxPictureSide && pixels <= dromix::kMaxPicturePixels &&
                        picture.height <= dromix::Picture::BandRows(picture.width) &&
                        picture.bands[0].size() == pixels * 4;
-    dromix::Bytes file;
+    Bytes file;
     try {
-        file = dromix::EncodeBmp(picture);
+        dromix::WriteBmp(picture, [&file](std::span<const std::uint8_t> piece) {
+            file.insert(file.end(), piece.begin(), piece.end());
+        });
     } catch (const dromix::UpdateError&) {
         Check(!valid);
         return 0;

@@ -50,35 +50,18 @@ TEST(ActivityLog, AddLogUsesTheInjectedClock) {
     EXPECT_EQ(shown.Text(), "02-29-2024 23:59:58 | first\r\n02-29-2024 23:59:59 | \r\n");
 }
 
-TEST(TrimLog, KeepsExactly100LineBreaksWhole) {
-    std::string text = NumberedLines(1, 100);
-    const std::string before = text;
-    TrimLog(text);
-    EXPECT_EQ(text, before);
-
+TEST(TrimPosition, KeepsExactly100LineBreaksWhole) {
+    EXPECT_EQ(TrimPosition(NumberedLines(1, 100)), 0u);
     // Lone CR or LF, or LF CR, are not line breaks.
-    std::string loose = "a\rb\nc\n\rd" + NumberedLines(1, 100);
-    const std::string looseBefore = loose;
-    TrimLog(loose);
-    EXPECT_EQ(loose, looseBefore);
+    EXPECT_EQ(TrimPosition("a\rb\nc\n\rd" + NumberedLines(1, 100)), 0u);
+    for (const char* text : {"", "\r", "\n", "\r\n", "x\r\n"}) EXPECT_EQ(TrimPosition(text), 0u) << text;
 }
 
-TEST(TrimLog, The101stLineBreakCutsEverythingBeforeIt) {
-    std::string text = NumberedLines(1, 101);
-    TrimLog(text);
-    EXPECT_EQ(text, "\r\n" + NumberedLines(2, 101));
-
-    std::string longer = "no break at all " + NumberedLines(1, 250);
-    TrimLog(longer);
-    EXPECT_EQ(longer, "\r\n" + NumberedLines(151, 250));
-}
-
-TEST(TrimLog, ShortTextsAreLeftAlone) {
-    for (std::string text : {"", "\r", "\n", "\r\n", "x\r\n"}) {
-        const std::string before = text;
-        TrimLog(text);
-        EXPECT_EQ(text, before);
-    }
+TEST(TrimPosition, The101stLineBreakCutsEverythingBeforeIt) {
+    const std::string text = NumberedLines(1, 101);
+    EXPECT_EQ(text.substr(TrimPosition(text)), "\r\n" + NumberedLines(2, 101));
+    const std::string longer = "no break at all " + NumberedLines(1, 250);
+    EXPECT_EQ(longer.substr(TrimPosition(longer)), "\r\n" + NumberedLines(151, 250));
 }
 
 TEST(ActivityLog, KeepsALeadingBreakAndTheNewest100Lines) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_file.h"
 #include "errors.h"
 
 namespace dromix {
@@ -34,7 +35,7 @@ Picture Numbered(std::uint32_t width, std::uint32_t height) {
 }
 
 TEST(BmpWriter, HeaderDescribesA24BitBottomUpBitmap) {
-    const Bytes file = EncodeBmp(Numbered(3, 2));
+    const Bytes file = test::BmpFile(Numbered(3, 2));
     ASSERT_EQ(file.size(), 54u + 12u * 2u);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
@@ -58,7 +59,7 @@ TEST(BmpWriter, RowsArePaddedToFourBytes) {
     const std::uint32_t expected[] = {0, 4, 8, 12, 12, 16};
     for (std::uint32_t width = 1; width <= 5; ++width) {
         EXPECT_EQ(BmpRowSize(width), expected[width]) << width;
-        const Bytes file = EncodeBmp(Numbered(width, 3));
+        const Bytes file = test::BmpFile(Numbered(width, 3));
         EXPECT_EQ(file.size(), 54u + expected[width] * 3) << width;
         EXPECT_EQ(U32(file, 2), file.size()) << width;
         EXPECT_EQ(U32(file, 34), expected[width] * 3) << width;
@@ -72,7 +73,7 @@ TEST(BmpWriter, RowsArePaddedToFourBytes) {
 }
 
 TEST(BmpWriter, PixelsAreBgrRowsBottomUp) {
-    const Bytes file = EncodeBmp(Numbered(2, 3));
+    const Bytes file = test::BmpFile(Numbered(2, 3));
     // Rows of 8 bytes: 6 of pixels, 2 of padding; the file's first row is the picture's last (y = 2).
     const Bytes pixels(file.begin() + 54, file.end());
     EXPECT_EQ(pixels, (Bytes{20, 120, 180, 21, 121, 179, 0, 0,  //
@@ -89,7 +90,7 @@ TEST(BmpWriter, StreamsTheHeaderThenOneRowAPiece) {
 TEST(BmpWriter, RefusesInvalidPictures) {
     auto message = [](const Picture& p) -> std::string {
         try {
-            EncodeBmp(p);
+            test::BmpFile(p);
         } catch (const UpdateError& e) {
             return e.what();
         }

@@ -343,7 +343,7 @@ TEST(WideText, BytesThatAreNotUtf8ShowAsWindows1252) {
 }
 
 TEST(UrlResolver, CombinesRelativeUrlsAsTheSystemDoes) {
-    Win32SystemOperations system;
+    Win32SystemOperations system({});
     EXPECT_EQ(system.ResolveUrl("http://comic.test/", "strips/a.gif"), "http://comic.test/strips/a.gif");
     EXPECT_EQ(system.ResolveUrl("http://comic.test/daily/", "a.gif"), "http://comic.test/daily/a.gif");
     EXPECT_EQ(system.ResolveUrl("http://comic.test/daily/", "/strips/a.gif"), "http://comic.test/strips/a.gif");

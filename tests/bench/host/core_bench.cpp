@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "activity_log.h"
 #include "bmp_writer.h"
@@ -50,23 +51,12 @@ void Fill(dromix::Picture& picture) {
     }
 }
 
-void BM_EncodeBmp(benchmark::State& state) {
-    dromix::Picture picture{static_cast<std::uint32_t>(state.range(0)), static_cast<std::uint32_t>(state.range(1)), {}};
-    Fill(picture);
-    for (auto _ : state) {
-        dromix::Bytes file = dromix::EncodeBmp(picture);
-        benchmark::DoNotOptimize(file.data());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(picture.width) * picture.height * 4);
-}
-BENCHMARK(BM_EncodeBmp)->Args({1200, 400})->Args({4000, 1300})->Unit(benchmark::kMillisecond);
-
 // The streaming writer the program uses, into a buffer reused across iterations: the encoder's own
 // cost, without the fresh-memory page faults a new 16 MB vector costs every time.
 void BM_WriteBmpStreamed(benchmark::State& state) {
     dromix::Picture picture{static_cast<std::uint32_t>(state.range(0)), static_cast<std::uint32_t>(state.range(1)), {}};
     Fill(picture);
-    dromix::Bytes file(dromix::kBmpHeaderSize + std::size_t{dromix::BmpRowSize(picture.width)} * picture.height);
+    std::vector<std::uint8_t> file(dromix::kBmpHeaderSize + std::size_t{dromix::BmpRowSize(picture.width)} * picture.height);
     for (auto _ : state) {
         std::size_t at = 0;
         dromix::WriteBmp(picture, [&](std::span<const std::uint8_t> piece) {
