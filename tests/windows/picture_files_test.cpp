@@ -17,6 +17,7 @@
 #include "comic_site_client.h"
 #include "error_of.h"
 #include "errors.h"
+#include "system_error.h"
 #include "wide_text.h"
 #include "win32_system_operations.h"
 
@@ -310,29 +311,6 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     EXPECT_EQ(ReadFile(target).size(), 54u + 400u * 1200u * 3u);
 }
 
-TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
-    Win32SystemOperations system;
-    Folder folder("files");
-    const std::string path = folder / "__dromix.tmp";
-    EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
-    EXPECT_EQ(ReadFile(path).size(), 100000u);
-    system.WriteFile(path, Bytes{1, 2, 3});
-    EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
-    system.DeleteFile(path);
-    EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
-    EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }),
-              "Cannot write < " + (folder / "no-such-dir\\x.tmp") + " >: Path not found.");
-}
-
-TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
-    Win32SystemOperations system;
-    const std::string directory = system.ApplicationPath();
-    ASSERT_FALSE(directory.empty());
-    EXPECT_NE(directory.back(), '\\');
-    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
-}
-
 std::string PerUserBitmap() {
     wchar_t local[MAX_PATH];
     EXPECT_NE(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
@@ -345,37 +323,82 @@ std::string TemporaryFile() {
     return WideToUtf8(temp) + "__dromix.tmp";
 }
 
-// Creating a file in this directory is refused as access denied, as C:\ is for a standard user.
+TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
+    Win32SystemOperations system;
+    Folder folder("files");
+    const std::string path = folder / "__dromix.tmp";
+    EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
+    EXPECT_EQ(ReadFile(path).size(), 100000u);
+    system.WriteFile(path, Bytes{1, 2, 3});
+    EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
+    system.DeleteFile(path);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    // A folder that is not there is a place that cannot be written: the temporary folder takes it.
+    EXPECT_EQ(system.WriteFile(folder / "no-such-dir\\__dromix.tmp", Bytes{1}), TemporaryFile());
+    system.DeleteFile(TemporaryFile());
+}
+
+TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
+    Win32SystemOperations system;
+    const std::string directory = system.ApplicationPath();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_NE(directory.back(), '\\');
+    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
+}
+
+// Creating a file in this directory fails with `refusal`: access denied, as C:\ is for a standard
+// user, or any other reason a place can give.
 std::wstring refusedDirectory;
+DWORD refusal = ERROR_ACCESS_DENIED;
 
 HANDLE WINAPI CreateFileRefusing(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                  DWORD disposition, DWORD flags, HANDLE model) {
     const std::wstring name(path);
     if (name.size() > refusedDirectory.size() && name.compare(0, refusedDirectory.size(), refusedDirectory) == 0 &&
         name[refusedDirectory.size()] == L'\\') {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(refusal);
         return INVALID_HANDLE_VALUE;
     }
     return CreateFileW(path, access, share, security, disposition, flags, model);
 }
 
+// Each kind of refusal sends both files to the per-user places; a full disk is full there too and is
+// reported. The bitmap already at the refused place stays as it was.
 TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     Folder folder("refused");
     refusedDirectory = Utf8ToWide(folder.Path());
+    Win32SystemOperations().WriteFile(folder / "dromix.bmp", Bytes{1, 2, 3});
     Win32SystemOperations::Options options;
     options.createFile = &CreateFileRefusing;
     Win32SystemOperations system(options);
+    const Picture picture = system.LoadPicture(Strip("indexed.gif"));
 
-    const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
-    EXPECT_EQ(temporary, TemporaryFile());
-    EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
-    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
-    EXPECT_EQ(bitmap, PerUserBitmap());
-    EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
-    EXPECT_FALSE(Exists(folder / "dromix.bmp"));
-    EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
-    system.DeleteFile(temporary);
-    system.DeleteFile(bitmap);
+    for (const auto& [error, elsewhere] : {std::pair<DWORD, bool>{ERROR_ACCESS_DENIED, true}, {ERROR_PATH_NOT_FOUND, true},
+                                           {ERROR_NOT_READY, true}, {ERROR_WRITE_PROTECT, true},
+                                           {ERROR_FILENAME_EXCED_RANGE, true}, {ERROR_BAD_NETPATH, true},
+                                           {ERROR_SHARING_VIOLATION, true}, {ERROR_DISK_FULL, false}}) {
+        SCOPED_TRACE(error);
+        refusal = error;
+        if (elsewhere) {
+            const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
+            EXPECT_EQ(temporary, TemporaryFile());
+            EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
+            const std::string bitmap = system.SaveBitmap(picture, folder / "dromix.bmp");
+            EXPECT_EQ(bitmap, PerUserBitmap());
+            EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
+            system.DeleteFile(temporary);
+            system.DeleteFile(bitmap);
+        } else {
+            const std::string full = ": " + SystemMessage(error);
+            EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "__dromix.tmp", Bytes{4}); }),
+                      "Cannot write < " + (folder / "__dromix.tmp") + " >" + full);
+            EXPECT_EQ(ErrorOf([&] { system.SaveBitmap(picture, folder / "dromix.bmp"); }),
+                      "Cannot write < " + (folder / "dromix.bmp.new") + " >" + full);
+        }
+        EXPECT_EQ(ReadFile(folder / "dromix.bmp"), (Bytes{1, 2, 3}));
+        EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
+    }
 }
 
 TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {

@@ -1,8 +1,8 @@
 #pragma once
-// File operations on wide paths. Writes the system refuses with "access denied" raise
-// WriteRefused, so the caller can fall back to a per-user place. Files are created through a call
-// that tests can replace, to refuse chosen directories as Windows does for a standard user at C:\ or
-// under Program Files.
+// File operations on wide paths. A write refused for a reason of its place (its rights, its drive,
+// its share, its name, another program holding the file) raises WriteRefused, so the caller can fall
+// back to a per-user place. Files are created through a call that tests can replace, to refuse
+// chosen directories as Windows does for a standard user at C:\ or under Program Files.
 #include <windows.h>
 
 #include <cstdint>
