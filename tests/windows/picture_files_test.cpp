@@ -339,6 +339,25 @@ TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
     system.DeleteFile(TemporaryFile());
 }
 
+// A program folder deeper than MAX_PATH keeps its download. Wine takes such names without the
+// extended-length form too; what it refuses, as Windows does, is an extended name that is not whole,
+// so one "/" stands in this one.
+TEST(Files, AProgramFolderDeeperThanMaxPathWritesReadsAndDeletesInPlace) {
+    Folder folder("deep");
+    std::vector<std::string> levels{folder.Path() + "/" + std::string(100, 'd')};
+    while (levels.back().size() < MAX_PATH) levels.push_back(levels.back() + "\\" + std::string(100, 'd'));
+    for (const std::string& level : levels) CreateDirectoryW(SystemPath(Utf8ToWide(level)).c_str(), nullptr);
+    const std::string path = levels.back() + "\\__dromix.tmp";
+    Win32SystemOperations system;
+    EXPECT_EQ(system.WriteFile(path, ReadFile(Strip("indexed.gif"))), path);
+    EXPECT_EQ(system.LoadPicture(path).width, 64u);
+    system.DeleteFile(path);
+    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        RemoveDirectoryW(SystemPath(Utf8ToWide(*level)).c_str());
+    }
+}
+
 TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
     Win32SystemOperations system;
     const std::string directory = system.ApplicationPath();

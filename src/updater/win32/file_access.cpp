@@ -51,8 +51,8 @@ bool PlaceCannotBeWritten(DWORD error) {
 }  // namespace
 
 UniqueFile FileAccess::Create(const std::wstring& path) const {
-    UniqueFile file(createFile_(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    UniqueFile file(createFile_(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowFileError(GetLastError(), "write", path);
     return file;
 }
@@ -74,13 +74,29 @@ void FileAccess::Finish(UniqueFile& file, const std::wstring& path) {
 }
 
 void FileAccess::Replace(const std::wstring& from, const std::wstring& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ThrowFileError(GetLastError(), "replace", to);
     }
 }
 
 void FileAccess::Delete(const std::wstring& path) {
-    if (!DeleteFileW(path.c_str())) ThrowFileError(GetLastError(), "delete", path);
+    if (!DeleteFileW(SystemPath(path).c_str())) ThrowFileError(GetLastError(), "delete", path);
+}
+
+std::wstring SystemPath(const std::wstring& path) {
+    // A folder's name must leave room for an 8.3 file name in MAX_PATH; one bound serves both.
+    constexpr std::size_t kShortEnough = MAX_PATH - 12;
+    if (path.size() < kShortEnough || path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)")) return path;
+    // The extended form is taken literally: "/", "." and ".." are resolved first.
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
+    // Without a whole name, the call that uses it reports what is wrong with the name.
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
+    return LR"(\\?\)" + full;
 }
 
 std::wstring DirectoryOf(const std::wstring& path) {

@@ -39,6 +39,11 @@ private:
     CreateFileCall createFile_;
 };
 
+// The name every file operation hands the system for `path`: itself when it is short, otherwise its
+// extended-length form ("\\?\C:\..." or "\\?\UNC\server\share\..."), which has no MAX_PATH limit.
+// Messages keep naming `path`.
+std::wstring SystemPath(const std::wstring& path);
+
 // "C:\a\b.txt" → "C:\a" and "b.txt".
 std::wstring DirectoryOf(const std::wstring& path);
 std::wstring FileNameOf(const std::wstring& path);
