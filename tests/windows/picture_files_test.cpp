@@ -29,11 +29,13 @@ using ::testing::HasSubstr;
 using testing::ErrorOf;
 
 Bytes ReadFile(const std::string& path) {
-    std::ifstream in(Utf8ToWide(path).c_str(), std::ios::binary);
+    std::ifstream in(SystemPath(Utf8ToWide(path)).c_str(), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(SystemPath(Utf8ToWide(path)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string Strip(const std::string& name) { return testing::SourcePath("tests/support/strips/" + name); }
 
@@ -83,9 +85,9 @@ private:
             do {
                 const std::wstring item = Utf8ToWide(path_ + "\\") + found.cFileName;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveDirectoryW(item.c_str());
+                    RemoveDirectoryW(SystemPath(item).c_str());
                 } else {
-                    DeleteFileW(item.c_str());
+                    DeleteFileW(SystemPath(item).c_str());
                 }
             } while (FindNextFileW(search, &found));
             FindClose(search);
@@ -311,6 +313,35 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     EXPECT_EQ(ReadFile(target).size(), 54u + 400u * 1200u * 3u);
 }
 
+// In a program folder, and in one deeper than MAX_PATH. Wine takes long names without the
+// extended-length form too; what it refuses, as Windows does, is an extended name that is not whole,
+// hence the "/" in the second one.
+TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
+    Win32SystemOperations system;
+    Folder folder("files");
+    const std::string deep = folder / std::string(240, 'd');
+    CreateDirectoryW(SystemPath(Utf8ToWide(deep)).c_str(), nullptr);
+    const Bytes gif = ReadFile(Strip("indexed.gif"));
+    for (const std::string& path : {folder / "__dromix.tmp", deep + "/__dromix.tmp"}) {
+        EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
+        EXPECT_EQ(ReadFile(path).size(), 100000u);
+        system.WriteFile(path, gif);
+        EXPECT_EQ(ReadFile(path), gif);
+        EXPECT_EQ(system.LoadPicture(path).width, 64u);
+        system.DeleteFile(path);
+        EXPECT_FALSE(Exists(path));
+        EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    }
+}
+
+TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
+    Win32SystemOperations system;
+    const std::string directory = system.ApplicationPath();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_NE(directory.back(), '\\');
+    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
+}
+
 std::string PerUserBitmap() {
     wchar_t local[MAX_PATH];
     EXPECT_NE(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
@@ -321,49 +352,6 @@ std::string TemporaryFile() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     return WideToUtf8(temp) + "__dromix.tmp";
-}
-
-TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
-    Win32SystemOperations system;
-    Folder folder("files");
-    const std::string path = folder / "__dromix.tmp";
-    EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
-    EXPECT_EQ(ReadFile(path).size(), 100000u);
-    system.WriteFile(path, Bytes{1, 2, 3});
-    EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
-    system.DeleteFile(path);
-    EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
-    // A folder that is not there is a place that cannot be written: the temporary folder takes it.
-    EXPECT_EQ(system.WriteFile(folder / "no-such-dir\\__dromix.tmp", Bytes{1}), TemporaryFile());
-    system.DeleteFile(TemporaryFile());
-}
-
-// A program folder deeper than MAX_PATH keeps its download. Wine takes such names without the
-// extended-length form too; what it refuses, as Windows does, is an extended name that is not whole,
-// so one "/" stands in this one.
-TEST(Files, AProgramFolderDeeperThanMaxPathWritesReadsAndDeletesInPlace) {
-    Folder folder("deep");
-    std::vector<std::string> levels{folder.Path() + "/" + std::string(100, 'd')};
-    while (levels.back().size() < MAX_PATH) levels.push_back(levels.back() + "\\" + std::string(100, 'd'));
-    for (const std::string& level : levels) CreateDirectoryW(SystemPath(Utf8ToWide(level)).c_str(), nullptr);
-    const std::string path = levels.back() + "\\__dromix.tmp";
-    Win32SystemOperations system;
-    EXPECT_EQ(system.WriteFile(path, ReadFile(Strip("indexed.gif"))), path);
-    EXPECT_EQ(system.LoadPicture(path).width, 64u);
-    system.DeleteFile(path);
-    EXPECT_EQ(ErrorOf([&] { system.DeleteFile(path); }), "Cannot delete < " + path + " >: File not found.");
-    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
-        RemoveDirectoryW(SystemPath(Utf8ToWide(*level)).c_str());
-    }
-}
-
-TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
-    Win32SystemOperations system;
-    const std::string directory = system.ApplicationPath();
-    ASSERT_FALSE(directory.empty());
-    EXPECT_NE(directory.back(), '\\');
-    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
 }
 
 // Creating a file in this directory fails with `refusal`: access denied, as C:\ is for a standard
@@ -382,8 +370,8 @@ HANDLE WINAPI CreateFileRefusing(LPCWSTR path, DWORD access, DWORD share, LPSECU
     return CreateFileW(path, access, share, security, disposition, flags, model);
 }
 
-// Each kind of refusal sends both files to the per-user places; a full disk is full there too and is
-// reported. The bitmap already at the refused place stays as it was.
+// Each kind of refusal (the rows) sends the bitmap to the per-user place; a full disk is full there
+// too and is reported. The bitmap at the refused place stays as it was.
 TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     Folder folder("refused");
     refusedDirectory = Utf8ToWide(folder.Path());
@@ -391,33 +379,25 @@ TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     Win32SystemOperations::Options options;
     options.createFile = &CreateFileRefusing;
     Win32SystemOperations system(options);
-    const Picture picture = system.LoadPicture(Strip("indexed.gif"));
 
-    for (const auto& [error, elsewhere] : {std::pair<DWORD, bool>{ERROR_ACCESS_DENIED, true}, {ERROR_PATH_NOT_FOUND, true},
-                                           {ERROR_NOT_READY, true}, {ERROR_WRITE_PROTECT, true},
-                                           {ERROR_FILENAME_EXCED_RANGE, true}, {ERROR_BAD_NETPATH, true},
-                                           {ERROR_SHARING_VIOLATION, true}, {ERROR_DISK_FULL, false}}) {
-        SCOPED_TRACE(error);
+    const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
+    EXPECT_EQ(temporary, TemporaryFile());
+    EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
+    const Picture picture = system.LoadPicture(Strip("indexed.gif"));
+    const std::string full = "Cannot write < " + (folder / "dromix.bmp.new") + " >: " + SystemMessage(ERROR_DISK_FULL);
+    for (const DWORD error : std::initializer_list<DWORD>{ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, ERROR_NOT_READY,
+                                                          ERROR_WRITE_PROTECT, ERROR_FILENAME_EXCED_RANGE,
+                                                          ERROR_BAD_NETPATH, ERROR_SHARING_VIOLATION, ERROR_DISK_FULL}) {
         refusal = error;
-        if (elsewhere) {
-            const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
-            EXPECT_EQ(temporary, TemporaryFile());
-            EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
-            const std::string bitmap = system.SaveBitmap(picture, folder / "dromix.bmp");
-            EXPECT_EQ(bitmap, PerUserBitmap());
-            EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
-            system.DeleteFile(temporary);
-            system.DeleteFile(bitmap);
-        } else {
-            const std::string full = ": " + SystemMessage(error);
-            EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "__dromix.tmp", Bytes{4}); }),
-                      "Cannot write < " + (folder / "__dromix.tmp") + " >" + full);
-            EXPECT_EQ(ErrorOf([&] { system.SaveBitmap(picture, folder / "dromix.bmp"); }),
-                      "Cannot write < " + (folder / "dromix.bmp.new") + " >" + full);
-        }
-        EXPECT_EQ(ReadFile(folder / "dromix.bmp"), (Bytes{1, 2, 3}));
-        EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
+        std::string bitmap;  // the path written, or else the error
+        const std::string failure = ErrorOf([&] { bitmap = system.SaveBitmap(picture, folder / "dromix.bmp"); });
+        EXPECT_EQ(bitmap + failure, error == ERROR_DISK_FULL ? full : PerUserBitmap()) << error;
+        EXPECT_EQ(ReadFile(folder / "dromix.bmp"), (Bytes{1, 2, 3})) << error;
     }
+    EXPECT_EQ(ReadFile(PerUserBitmap()).size(), 54u + 32u * 64u * 3u);
+    EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
+    system.DeleteFile(temporary);
+    system.DeleteFile(PerUserBitmap());
 }
 
 TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
@@ -428,6 +408,7 @@ TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
     Win32SystemOperations system;
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{7});
     EXPECT_EQ(temporary, TemporaryFile());
+    EXPECT_EQ(system.WriteFile(folder / "missing\\__dromix.tmp", Bytes{7}), temporary);  // so is a missing folder
     const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
     EXPECT_EQ(bitmap, PerUserBitmap());
     EXPECT_FALSE(Exists(folder / "dromix.bmp.new"));
