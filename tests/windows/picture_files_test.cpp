@@ -17,6 +17,7 @@
 #include "comic_site_client.h"
 #include "error_of.h"
 #include "errors.h"
+#include "system_error.h"
 #include "wide_text.h"
 #include "win32_system_operations.h"
 
@@ -28,11 +29,13 @@ using ::testing::HasSubstr;
 using testing::ErrorOf;
 
 Bytes ReadFile(const std::string& path) {
-    std::ifstream in(Utf8ToWide(path).c_str(), std::ios::binary);
+    std::ifstream in(SystemPath(Utf8ToWide(path)).c_str(), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(SystemPath(Utf8ToWide(path)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string Strip(const std::string& name) { return testing::SourcePath("tests/support/strips/" + name); }
 
@@ -82,9 +85,9 @@ private:
             do {
                 const std::wstring item = Utf8ToWide(path_ + "\\") + found.cFileName;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveDirectoryW(item.c_str());
+                    RemoveDirectoryW(SystemPath(item).c_str());
                 } else {
-                    DeleteFileW(item.c_str());
+                    DeleteFileW(SystemPath(item).c_str());
                 }
             } while (FindNextFileW(search, &found));
             FindClose(search);
@@ -310,19 +313,25 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     EXPECT_EQ(ReadFile(target).size(), 54u + 400u * 1200u * 3u);
 }
 
+// In a program folder, and in one deeper than MAX_PATH. Wine takes long names without the
+// extended-length form too; what it refuses, as Windows does, is an extended name that is not whole,
+// hence the "/" in the second one.
 TEST(Files, WriteReplacesTheWholeContentAndDeleteRemoves) {
     Win32SystemOperations system({});
     Folder folder("files");
-    const std::string path = folder / "__dromix.tmp";
-    EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
-    EXPECT_EQ(ReadFile(path).size(), 100000u);
-    system.WriteFile(path, Bytes{1, 2, 3});
-    EXPECT_EQ(ReadFile(path), (Bytes{1, 2, 3}));
-    system.RemoveFile(path);
-    EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(ErrorOf([&] { system.RemoveFile(path); }), "Cannot delete < " + path + " >: File not found.");
-    EXPECT_EQ(ErrorOf([&] { system.WriteFile(folder / "no-such-dir\\x.tmp", Bytes{1}); }),
-              "Cannot write < " + (folder / "no-such-dir\\x.tmp") + " >: Path not found.");
+    const std::string deep = folder / std::string(240, 'd');
+    CreateDirectoryW(SystemPath(Utf8ToWide(deep)).c_str(), nullptr);
+    const Bytes gif = ReadFile(Strip("indexed.gif"));
+    for (const std::string& path : {folder / "__dromix.tmp", deep + "/__dromix.tmp"}) {
+        EXPECT_EQ(system.WriteFile(path, Bytes(100000, 0xAB)), path);
+        EXPECT_EQ(ReadFile(path).size(), 100000u);
+        system.WriteFile(path, gif);
+        EXPECT_EQ(ReadFile(path), gif);
+        EXPECT_EQ(system.LoadPicture(path).width, 64u);
+        system.RemoveFile(path);
+        EXPECT_FALSE(Exists(path));
+        EXPECT_EQ(ErrorOf([&] { system.RemoveFile(path); }), "Cannot delete < " + path + " >: File not found.");
+    }
 }
 
 TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
@@ -345,23 +354,28 @@ std::string TemporaryFile() {
     return WideToUtf8(temp) + "__dromix.tmp";
 }
 
-// Creating a file in this directory is refused as access denied, as C:\ is for a standard user.
+// Creating a file in this directory fails with `refusal`: access denied, as C:\ is for a standard
+// user, or any other reason a place can give.
 std::wstring refusedDirectory;
+DWORD refusal = ERROR_ACCESS_DENIED;
 
 HANDLE WINAPI CreateFileRefusing(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                  DWORD disposition, DWORD flags, HANDLE model) {
     const std::wstring name(path);
     if (name.size() > refusedDirectory.size() && name.compare(0, refusedDirectory.size(), refusedDirectory) == 0 &&
         name[refusedDirectory.size()] == L'\\') {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(refusal);
         return INVALID_HANDLE_VALUE;
     }
     return CreateFileW(path, access, share, security, disposition, flags, model);
 }
 
+// Each kind of refusal (the rows) sends the bitmap to the per-user place; a full disk is full there
+// too and is reported. The bitmap at the refused place stays as it was.
 TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     Folder folder("refused");
     refusedDirectory = Utf8ToWide(folder.Path());
+    Win32SystemOperations({}).WriteFile(folder / "dromix.bmp", Bytes{1, 2, 3});
     Win32SystemOperations::Options options;
     options.createFile = &CreateFileRefusing;
     Win32SystemOperations system(options);
@@ -369,13 +383,21 @@ TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{4, 5, 6});
     EXPECT_EQ(temporary, TemporaryFile());
     EXPECT_EQ(ReadFile(temporary), (Bytes{4, 5, 6}));
-    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
-    EXPECT_EQ(bitmap, PerUserBitmap());
-    EXPECT_EQ(ReadFile(bitmap).size(), 54u + 32u * 64u * 3u);
-    EXPECT_FALSE(Exists(folder / "dromix.bmp"));
+    const Picture picture = system.LoadPicture(Strip("indexed.gif"));
+    const std::string full = "Cannot write < " + (folder / "dromix.bmp.new") + " >: " + SystemMessage(ERROR_DISK_FULL);
+    for (const DWORD error : std::initializer_list<DWORD>{ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, ERROR_NOT_READY,
+                                                          ERROR_WRITE_PROTECT, ERROR_FILENAME_EXCED_RANGE,
+                                                          ERROR_BAD_NETPATH, ERROR_SHARING_VIOLATION, ERROR_DISK_FULL}) {
+        refusal = error;
+        std::string bitmap;  // the path written, or else the error
+        const std::string failure = ErrorOf([&] { bitmap = system.SaveBitmap(picture, folder / "dromix.bmp"); });
+        EXPECT_EQ(bitmap + failure, error == ERROR_DISK_FULL ? full : PerUserBitmap()) << error;
+        EXPECT_EQ(ReadFile(folder / "dromix.bmp"), (Bytes{1, 2, 3})) << error;
+    }
+    EXPECT_EQ(ReadFile(PerUserBitmap()).size(), 54u + 32u * 64u * 3u);
     EXPECT_FALSE(Exists(folder / "__dromix.tmp"));
     system.RemoveFile(temporary);
-    system.RemoveFile(bitmap);
+    system.RemoveFile(PerUserBitmap());
 }
 
 TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
@@ -386,6 +408,7 @@ TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
     Win32SystemOperations system({});
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{7});
     EXPECT_EQ(temporary, TemporaryFile());
+    EXPECT_EQ(system.WriteFile(folder / "missing\\__dromix.tmp", Bytes{7}), temporary);  // so is a missing folder
     const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
     EXPECT_EQ(bitmap, PerUserBitmap());
     EXPECT_FALSE(Exists(folder / "dromix.bmp.new"));

@@ -42,7 +42,7 @@ void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::
     // Removed unless the move over the target took it.
     bool moved = false;
     const ScopeExit removeLeftover([&] {
-        if (!moved) DeleteFileW(temporary.c_str());
+        if (!moved) DeleteFileW(SystemPath(temporary).c_str());
     });
     try {
         UniqueFile file = files.Create(temporary);

@@ -1,8 +1,8 @@
 #pragma once
-// File operations on wide paths. Writes the system refuses with "access denied" raise
-// WriteRefused, so the caller can fall back to a per-user place. Files are created through a call
-// that tests can replace, to refuse chosen directories as Windows does for a standard user at C:\ or
-// under Program Files.
+// File operations on wide paths. A write refused for a reason of its place (its rights, its drive,
+// its share, its name, another program holding the file) raises WriteRefused, so the caller can fall
+// back to a per-user place. Files are created through a call that tests can replace, to refuse
+// chosen directories as Windows does for a standard user at C:\ or under Program Files.
 #include <windows.h>
 
 #include <cstdint>
@@ -38,6 +38,11 @@ public:
 private:
     CreateFileCall createFile_;
 };
+
+// The name every file operation hands the system for `path`: itself when it is short, otherwise its
+// extended-length form ("\\?\C:\..." or "\\?\UNC\server\share\..."), which has no MAX_PATH limit.
+// Messages keep naming `path`.
+std::wstring SystemPath(const std::wstring& path);
 
 // "C:\a\b.txt" → "C:\a" and "b.txt".
 std::wstring DirectoryOf(const std::wstring& path);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "file_access.h"
 #include "handles.h"
 #include "picture_sniffer.h"
 #include "system_error.h"
@@ -37,7 +38,7 @@ void Check(HRESULT result, const char* what) {
 // The whole file: the picture is sniffed from these bytes, and its decoder reads these same bytes.
 std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
     const std::string name = "< " + WideToUtf8(path) + " >";
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const UniqueFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) ThrowLastError("Cannot read " + name);

@@ -44,7 +44,7 @@ std::wstring PerUserDataPlace() {
 
 std::wstring PerUserDataDirectory() {
     const std::wstring directory = PerUserDataPlace();
-    if (!CreateDirectoryW(directory.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateDirectoryW(SystemPath(directory).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         ThrowLastError("Cannot create the folder < " + WideToUtf8(directory) + " >");
     }
     return directory;

@@ -56,7 +56,7 @@ void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept {
         if (application.back() != L'\\') application += L'\\';
         for (const std::wstring& path : {bitmap + kUnfinishedBitmapSuffix, PerUserDataPlace() + FileNameOf(bitmap) + kUnfinishedBitmapSuffix,
                                          application + download, TemporaryDirectory() + download}) {
-            ::DeleteFileW(path.c_str());
+            ::DeleteFileW(SystemPath(path).c_str());
         }
     } catch (...) {
         // Without a folder's name there is nothing of ours to find in it.
