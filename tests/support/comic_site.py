@@ -33,7 +33,7 @@ colon-url space-url cp1252-url.
 Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
 redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
 sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif huge-jpeg large-png
-limit-png bmp ico tiff.
+limit-png bmp ico tiff stray-bytes arithmetic offset.
 404-garbled has control characters in its status text. Redirects answer with the status CODE (301,
 302, 303, 307 or 308; 302 unless told). redirect-N redirects N times (1 to 20) before the answer;
 redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
@@ -74,8 +74,13 @@ COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relativ
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url"}
+# Image modes that send a sample picture (made by make-strips) whatever the strip: formats a strip never
+# comes in, a JPEG with stray bytes between segments, an arithmetic-coded JPEG, and a GIF whose first
+# image lies offset on its screen and whose second is too large.
+SAMPLE_MODES = {"bmp": "other.bmp", "ico": "other.ico", "tiff": "other.tiff", "stray-bytes": "stray-bytes.jpg",
+                "arithmetic": "arithmetic.jpg", "offset": "offset.gif"}
 IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
-                               "large-png", "limit-png", "bmp", "ico", "tiff"}
+                               "large-png", "limit-png"} | set(SAMPLE_MODES)
 REDIRECT_CODES = {"301", "302", "303", "307", "308"}
 DEFAULT_PORTS = {"http": ":80", "https": ":443"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
@@ -462,8 +467,10 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", limit_png(), "image/png")
         elif mode == "huge-jpeg":
             self.plain(200, "OK", huge_jpeg(), "image/jpeg")
-        elif mode in ("bmp", "ico", "tiff"):  # a whole picture in a format a strip never comes in
-            self.plain(200, "OK", self.strip_bytes("other." + mode), "image/" + mode)
+        elif mode in SAMPLE_MODES:
+            extension = os.path.splitext(SAMPLE_MODES[mode])[1]
+            self.plain(200, "OK", self.strip_bytes(SAMPLE_MODES[mode]),
+                       CONTENT_TYPES.get(extension, "image/" + extension[1:]))
         else:
             self.plain(200, "OK", body, content_type)
 
