@@ -22,6 +22,7 @@ struct PictureHeader {
     // Where a GIF's first image ends (0 for the others): its decoder is handed the bytes up to there
     // and a trailer, so that no later frame reaches it (Wine's decoder reads every frame, each of any size).
     std::size_t firstImageEnd = 0;
+    bool operator==(const PictureHeader&) const = default;
 };
 
 inline constexpr char kDamagedPicture[] = "The picture is damaged and cannot be decoded";
