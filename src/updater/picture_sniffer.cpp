@@ -39,6 +39,7 @@ public:
         return taken;
     }
     void Skip(std::size_t count) { Take(count); }
+    std::size_t At() const { return at_; }
     std::uint8_t Byte() { return Take(1)[0]; }
     std::uint32_t Little16() {
         const Span b = Take(2);
@@ -69,8 +70,14 @@ bool CutShortIn(Span bytes, const std::array<std::uint8_t, N>& signature) {
     return bytes.size() < N && std::equal(bytes.begin(), bytes.end(), signature.begin());
 }
 
-// The logical screen, then blocks up to the first image's descriptor; extensions are skipped by
-// their sub-block lengths. Both the screen and the image must be within the limits.
+// Data sub-blocks, each after its length, up to an empty one.
+void SkipSubBlocks(Reader& in) {
+    for (std::uint8_t length = in.Byte(); length != 0; length = in.Byte()) in.Skip(length);
+}
+
+// The logical screen, then blocks up to the first image's descriptor (extensions are skipped by
+// their sub-blocks), then that image's data up to its end. The screen, the image and the canvas
+// that shows them must be within the limits.
 PictureHeader SniffGif(Reader in) {
     in.Skip(kGif89a.size());
     const std::uint32_t screenWidth = in.Little16();
@@ -81,16 +88,24 @@ PictureHeader SniffGif(Reader in) {
     if (flags & 0x80) in.Skip(std::size_t{3} << ((flags & 7) + 1));  // the global colour table
     for (;;) {
         switch (in.Byte()) {
-        case 0x21:  // extension: its label, then sub-blocks up to an empty one
+        case 0x21:  // extension: its label, then sub-blocks
             in.Skip(1);
-            for (std::uint8_t length = in.Byte(); length != 0; length = in.Byte()) in.Skip(length);
+            SkipSubBlocks(in);
             break;
-        case 0x2C: {  // image descriptor: left, top, width, height
-            in.Skip(4);
+        case 0x2C: {  // image descriptor: left, top, width, height, flags
+            const std::uint32_t left = in.Little16();
+            const std::uint32_t top = in.Little16();
             const std::uint32_t width = in.Little16();
             const std::uint32_t height = in.Little16();
             CheckPictureSize(width, height);
-            return {PictureFormat::Gif, width, height};
+            const std::uint32_t canvasWidth = std::max(screenWidth, left + width);
+            const std::uint32_t canvasHeight = std::max(screenHeight, top + height);
+            CheckWithinLimits(canvasWidth, canvasHeight);
+            const std::uint8_t imageFlags = in.Byte();
+            if (imageFlags & 0x80) in.Skip(std::size_t{3} << ((imageFlags & 7) + 1));  // its colour table
+            in.Skip(1);  // the LZW code size
+            SkipSubBlocks(in);
+            return {PictureFormat::Gif, canvasWidth, canvasHeight, left, top, in.At()};
         }
         default:  // the trailer before any image, or no block at all
             ThrowDamaged();
@@ -103,25 +118,50 @@ bool IsFrameMarker(std::uint8_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+[[noreturn]] void ThrowUndecodable(const std::string& kind) {
+    throw UpdateError(std::string(kUndecodableJpeg) + " (" + kind + ")");
+}
+
+// Windows decodes only Huffman-coded sequential and progressive frames (SOF0–SOF2). The marker's low
+// bits say what the others are: 4 hierarchical, 3 in the lowest two lossless, 8 arithmetic coding.
+void CheckDecodableFrame(std::uint8_t marker) {
+    const unsigned process = marker & 0x0F;
+    std::string kind;
+    const auto add = [&kind](bool is, const char* name) {
+        if (is) kind.append(kind.empty() ? "" : ", ").append(name);
+    };
+    add(process & 4, "hierarchical");
+    add((process & 3) == 3, "lossless");
+    add(process & 8, "arithmetic coding");
+    if (!kind.empty()) ThrowUndecodable(kind);
+}
+
 // SOI, then segments skipped by their lengths up to the first start of frame, which holds the size.
 PictureHeader SniffJpeg(Reader in) {
     in.Skip(kJpegStart.size());
     for (;;) {
-        if (in.Byte() != 0xFF) ThrowDamaged();
-        std::uint8_t marker = in.Byte();
-        while (marker == 0xFF) marker = in.Byte();  // fill bytes
+        // Stray bytes before a marker are skipped, as libjpeg and the system decoders skip them (with a
+        // warning): anything up to a 0xFF, the fill bytes after it, and a 0xFF 0x00 pair (no marker).
+        std::uint8_t marker = 0x00;
+        while (marker == 0x00) {
+            while (in.Byte() != 0xFF) {}
+            do marker = in.Byte(); while (marker == 0xFF);
+        }
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // TEM, RSTn: no length
         // Anything else without a segment (a second SOI, EOI, a scan) before the frame is damage.
-        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9 || marker == 0xDA) ThrowDamaged();
-        const std::uint32_t length = in.Big16();
+        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) ThrowDamaged();
+        if (marker == 0xDE) ThrowUndecodable("hierarchical");  // DHP: the frames of a hierarchy follow
         if (IsFrameMarker(marker)) {
-            if (length < 8) ThrowDamaged();
-            in.Skip(1);  // sample precision
+            CheckDecodableFrame(marker);
+            if (in.Big16() < 8) ThrowDamaged();  // its length
+            const std::uint8_t precision = in.Byte();
+            if (precision != 8) ThrowUndecodable(std::to_string(precision) + "-bit samples");
             const std::uint32_t height = in.Big16();
             const std::uint32_t width = in.Big16();
             CheckPictureSize(width, height);
             return {PictureFormat::Jpeg, width, height};
         }
+        const std::uint32_t length = in.Big16();
         if (length < 2) ThrowDamaged();
         in.Skip(length - 2);
     }

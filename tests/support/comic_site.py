@@ -34,7 +34,7 @@ colon-url space-url cp1252-url moved.
 Image modes: ok 404 404-garbled 500 redirect redirect-relative redirect-loop redirect-https
 redirect-downgrade redirect-N hang drip reset chunked-reset oversize oversize-undeclared sized
 sized-chunked sized-declared html corrupt truncated empty huge-png huge-gif huge-jpeg large-png
-limit-png bmp ico tiff.
+limit-png bmp ico tiff stray-bytes arithmetic offset.
 404-garbled has control characters in its status text. Redirects answer with the status CODE (301,
 302, 303, 307 or 308; 302 unless told). redirect-N redirects N times (1 to 20) before the answer;
 redirect-https sends it to https://TLS.example.com/, and redirect-downgrade from there back to http;
@@ -76,8 +76,13 @@ COMMON_MODES = {"ok", "404", "404-garbled", "500", "redirect", "redirect-relativ
                {"redirect-%d" % n for n in range(1, 21)}
 PAGE_MODES = COMMON_MODES | {"no-markers", "lowercase-markers", "far-marker", "file-url", "relative-url",
                              "https-strip", "colon-url", "space-url", "cp1252-url", "moved"}
-IMAGE_MODES = COMMON_MODES | {"html", "corrupt", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
-                               "large-png", "limit-png", "bmp", "ico", "tiff"}
+# Image modes that send a sample picture (made by make-strips) whatever the strip: formats a strip never
+# comes in, a JPEG with stray bytes between segments, an arithmetic-coded JPEG, a GIF whose first
+# image lies offset on its screen and whose second is too large, and a PNG damaged past its header.
+SAMPLE_MODES = {"bmp": "other.bmp", "ico": "other.ico", "tiff": "other.tiff", "stray-bytes": "stray-bytes.jpg",
+                "arithmetic": "arithmetic.jpg", "offset": "offset.gif", "corrupt": "corrupt.png"}
+IMAGE_MODES = COMMON_MODES | {"html", "truncated", "empty", "huge-png", "huge-gif", "huge-jpeg",
+                               "large-png", "limit-png"} | set(SAMPLE_MODES)
 REDIRECT_CODES = {"301", "302", "303", "307", "308"}
 DEFAULT_PORTS = {"http": ":80", "https": ":443"}
 TLS_NAMES = {"secure", "self-signed", "unknown-authority", "wrong-host", "expired", "weak-cipher"}
@@ -457,13 +462,6 @@ class Handler(BaseHTTPRequestHandler):
             return
         if mode == "html":
             self.plain(200, "OK", b"<html><body>Not a picture</body></html>", "text/html")
-        elif mode == "corrupt":
-            # Damage past the header that declares the size (a PNG's IHDR ends at byte 33), so that
-            # every strip is refused as damaged, not as a picture of some other size.
-            damaged = bytearray(body)
-            for i in range(33 if body.startswith(b"\x89PNG") else 16, len(damaged), 7):
-                damaged[i] ^= 0x5A
-            self.plain(200, "OK", bytes(damaged), content_type)
         elif mode == "truncated":
             self.plain(200, "OK", body[:len(body) // 3], content_type)
         elif mode == "empty":
@@ -478,8 +476,10 @@ class Handler(BaseHTTPRequestHandler):
             self.plain(200, "OK", limit_png(), "image/png")
         elif mode == "huge-jpeg":
             self.plain(200, "OK", huge_jpeg(), "image/jpeg")
-        elif mode in ("bmp", "ico", "tiff"):  # a whole picture in a format a strip never comes in
-            self.plain(200, "OK", self.strip_bytes("other." + mode), "image/" + mode)
+        elif mode in SAMPLE_MODES:
+            extension = os.path.splitext(SAMPLE_MODES[mode])[1]
+            self.plain(200, "OK", self.strip_bytes(SAMPLE_MODES[mode]),
+                       CONTENT_TYPES.get(extension, "image/" + extension[1:]))
         else:
             self.plain(200, "OK", body, content_type)
 

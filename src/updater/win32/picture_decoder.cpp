@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -85,6 +86,11 @@ void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
 Picture DecodePictureFile(const std::wstring& path) {
     std::vector<std::uint8_t> bytes = ReadPictureFile(path);
     const PictureHeader header = SniffPicture(bytes);
+    const bool gif = header.format == PictureFormat::Gif;
+    if (gif) {  // its first image alone, then the trailer
+        bytes.resize(header.firstImageEnd);
+        bytes.push_back(0x3B);
+    }
 
     // The cycle's worker never pumps messages, so it joins the multithreaded apartment: a
     // single-threaded one needs a message loop, and the imaging objects work in either. A thread that
@@ -114,8 +120,13 @@ Picture DecodePictureFile(const std::wstring& path) {
     UINT width = 0;
     UINT height = 0;
     Check(frame->GetSize(&width, &height), "size");
-    // The pixel buffer is sized by what the decoder reports, so that is held to the limits too.
+    // The pixel buffer is sized by what the decoder reports, so that is held to the limits too; a
+    // GIF's image goes on the canvas the sniff held to them, and must lie within it.
     CheckPictureSize(width, height);
+    Picture picture{gif ? header.width : width, gif ? header.height : height, {}};
+    if (header.left + width > picture.width || header.top + height > picture.height) {
+        throw UpdateError(kDamagedPicture);
+    }
 
     // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
     // pictures under Wine); the alpha is flattened afterwards.
@@ -125,23 +136,31 @@ Picture DecodePictureFile(const std::wstring& path) {
                                 WICBitmapPaletteTypeCustom),
           "pixel format");
 
-    Picture picture{width, height, {}};
     // Near the size limit the pixels, the decoder's own buffers and the converter's together take
     // most of a 32-bit process's free address space: running out is a failure of this picture.
     try {
         picture.Allocate();
     } catch (const std::bad_alloc&) {
-        throw UpdateError(NotEnoughMemoryFor(width, height));
+        throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
     }
-    const UINT stride = width * 4;
-    const UINT rows = Picture::BandRows(width);
+    const UINT stride = picture.width * 4;
+    const UINT rows = Picture::BandRows(picture.width);
     for (std::size_t band = 0; band < picture.bands.size(); ++band) {
         std::vector<std::uint8_t>& pixels = picture.bands[band];
-        const WICRect rect{0, static_cast<INT>(band * rows), static_cast<INT>(width),
-                           static_cast<INT>(pixels.size() / stride)};
-        const HRESULT copied = converter->CopyPixels(&rect, stride, static_cast<UINT>(pixels.size()), pixels.data());
-        if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(width, height));
-        Check(copied, "pixels");
+        std::fill(pixels.begin(), pixels.end(), std::uint8_t{0xFF});  // white where the image does not reach
+        // The band's rows from `first` on, and those of them the image covers.
+        const UINT first = static_cast<UINT>(band * rows);
+        const UINT from = std::max(first, header.top);
+        const UINT to = std::min(first + static_cast<UINT>(pixels.size() / stride), header.top + height);
+        if (from < to) {
+            const std::size_t at = std::size_t{from - first} * stride + std::size_t{header.left} * 4;
+            const WICRect rect{0, static_cast<INT>(from - header.top), static_cast<INT>(width),
+                               static_cast<INT>(to - from)};
+            const HRESULT copied =
+                converter->CopyPixels(&rect, stride, static_cast<UINT>(pixels.size() - at), pixels.data() + at);
+            if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
+            Check(copied, "pixels");
+        }
         FlattenOverWhite(pixels);
     }
     return picture;

@@ -11,7 +11,7 @@ namespace dromix {
 inline constexpr std::size_t kPictureFileLimit = 64u * 1024 * 1024;
 
 // Decodes the first frame of the file at `path` to 32-bit pixels; transparent parts are laid over
-// white. The file is sniffed first (SniffPicture): only a GIF, JPEG or PNG within the size limits
+// white, and a GIF's first image is shown on its canvas, white around it. The file is sniffed first (SniffPicture): only a GIF, JPEG or PNG within the size limits
 // reaches a decoder, and then the system's own decoder of that format.
 // Raises UpdateError for a file that is empty, of another format, damaged or too large.
 Picture DecodePictureFile(const std::wstring& path);
