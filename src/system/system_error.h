@@ -1,22 +1,25 @@
 #pragma once
 // The system's own description of an error code, for the log's "Error: " lines.
 #include <windows.h>
+#include <wininet.h>
 
 #include <string>
 #include <string_view>
 
+// mingw's wininet.h lacks this one of the SDK's WinINet codes.
+#ifndef ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE
+#define ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE (INTERNET_ERROR_BASE + 62)
+#endif
+
 namespace dromix {
 
-// The message for a Win32 error or HRESULT; WinINet's own codes (12001–12175) come from wininet.dll.
-// Where the system has no text the program's own sentence stands in; a code nobody knows still reads
-// as a sentence. Certificate faults always read as the program's own sentences.
+// The message for a Win32 error or HRESULT, in the system's words (WinINet's own codes from wininet.dll).
+// Where the program's sentence says more, or where Wine has no text, the program's sentence stands; a
+// code nobody knows still reads as a sentence.
 std::string SystemMessage(DWORD code);
 
-// The program's own sentence for a certificate fault (WinINet's 12037, 12038, 12044, 12045, 12055–12057,
-// 12169, 12170, 12178, 12179), or nullptr.
+// The program's own sentence for a certificate fault, the same on every system, or nullptr.
 const char* CertificateErrorText(DWORD code);
-// The program's own sentence for any code a transfer, file or picture operation can report, or nullptr.
-const char* OwnErrorText(DWORD code);
 
 // Throws UpdateError with SystemMessage(code), preceded by `context` when that is not empty.
 [[noreturn]] void ThrowSystemError(DWORD code, std::string_view context = {});
