@@ -7,6 +7,7 @@
 #include "about_window.h"
 #include "activity_log.h"
 #include "constants.h"
+#include "errors.h"
 #include "cycle_worker.h"
 #include "fatal_error.h"
 #include "log_relay.h"
@@ -35,6 +36,14 @@ public:
               [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); },
               FirstCountdownWithTestHooks()) {}
 
+    // What a cycle ended part-way by an earlier end of the program left behind goes first.
+    void RemoveLeftovers() {
+        try {
+            RemoveCycleLeftovers(cycle_.TemporaryPath(), kBitmapPath);
+        } catch (const UpdateError&) {
+            // Without the program's folder there is nothing of ours to find.
+        }
+    }
     void Show() { window_.Show(); }
 
 private:
@@ -64,11 +73,11 @@ int Main(HINSTANCE module) {
         MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    RemoveCycleLeftovers(kBitmapPath);
     // An installer that closes Dromix to replace it starts it again afterwards; a crash, a hang or a
     // restart of Windows does not (the logon starts it).
     RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     Program program(std::move(*instance), module);
+    program.RemoveLeftovers();
     program.Show();
     return RunMessageLoop();
 }

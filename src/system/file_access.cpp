@@ -84,6 +84,12 @@ void FileAccess::Delete(const std::wstring& path) {
     if (!DeleteFileW(SystemPath(path).c_str())) ThrowFileError(GetLastError(), "delete", path);
 }
 
+void FileAccess::MakeFolder(const std::wstring& path) {
+    if (!CreateDirectoryW(SystemPath(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        ThrowLastError("Cannot create the folder < " + WideToUtf8(path) + " >");
+    }
+}
+
 std::wstring SystemPath(const std::wstring& path) {
     // A folder's name must leave room for an 8.3 file name in MAX_PATH; one bound serves both.
     constexpr std::size_t kShortEnough = MAX_PATH - 12;

@@ -34,6 +34,8 @@ public:
     // Moves `from` over `to`, replacing it in one step.
     static void Replace(const std::wstring& from, const std::wstring& to);
     static void Delete(const std::wstring& path);
+    // Makes the folder at `path` unless it is there.
+    static void MakeFolder(const std::wstring& path);
 
 private:
     CreateFileCall createFile_;

@@ -21,10 +21,8 @@ constexpr wchar_t kUserAgent[] = L"Dromix";
 // One fetch an hour gains nothing from a kept-alive connection; WinINet would hold its socket open.
 constexpr wchar_t kCloseHeader[] = L"Connection: close\r\n";
 
-std::string Mebibytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MiB"; }
-
 [[noreturn]] void ThrowTooLarge(std::string_view what, std::size_t limit) {
-    throw UpdateError("The " + std::string(what) + " is larger than " + Mebibytes(limit));
+    throw UpdateError("The " + std::string(what) + " is " + LargerThan(limit));
 }
 
 // The parts of an absolute URL that WinINet's connect and request calls take.

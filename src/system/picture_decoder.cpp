@@ -13,6 +13,7 @@
 #include "handles.h"
 #include "picture_sniffer.h"
 #include "system_error.h"
+#include "system_operations.h"
 #include "wide_text.h"
 
 namespace dromix {
@@ -43,8 +44,8 @@ std::vector<std::uint8_t> ReadPictureFile(const std::wstring& path) {
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) ThrowLastError("Cannot read " + name);
-    if (size.QuadPart > static_cast<LONGLONG>(kPictureFileLimit)) {
-        throw UpdateError("The picture file " + name + " is larger than 64 MiB");
+    if (size.QuadPart > static_cast<LONGLONG>(kImageLimit)) {
+        throw UpdateError("The picture file " + name + " is " + LargerThan(kImageLimit));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
     for (std::size_t at = 0; at < bytes.size();) {
@@ -81,6 +82,66 @@ void FlattenOverWhite(std::vector<std::uint8_t>& pixels) {
     }
 }
 
+
+// The first frame of `bytes` as straight BGRA, through the system's decoder of `format`, and its size.
+// The converter keeps the decoder and its stream alive; `bytes` must outlive it.
+ComPtr<IWICFormatConverter> OpenFirstFrame(const std::vector<std::uint8_t>& bytes, const PictureHeader& header,
+                                           UINT& width, UINT& height) {
+    ComPtr<IWICImagingFactory> factory;
+    Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                           reinterpret_cast<void**>(factory.put())),
+          "imaging component");
+    ComPtr<IWICStream> stream;
+    Check(factory->CreateStream(stream.put()), "stream");
+    Check(stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())), "stream");
+    ComPtr<IWICBitmapDecoder> decoder;
+    Check(CoCreateInstance(DecoderOf(header.format), nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                           reinterpret_cast<void**>(decoder.put())),
+          "decoder");
+    // Some decoders (Wine's GIF and PNG) read the whole picture here: the format is known to be
+    // theirs, so any failure but running out of memory is damage.
+    const HRESULT opened = decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand);
+    if (opened == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(header.width, header.height));
+    if (FAILED(opened)) throw UpdateError(kDamagedPicture);
+    ComPtr<IWICBitmapFrameDecode> frame;
+    Check(decoder->GetFrame(0, frame.put()), "frame");
+    Check(frame->GetSize(&width, &height), "size");
+    // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
+    // pictures under Wine); the alpha is flattened afterwards.
+    ComPtr<IWICFormatConverter> converter;
+    Check(factory->CreateFormatConverter(converter.put()), "converter");
+    Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                WICBitmapPaletteTypeCustom),
+          "pixel format");
+    return converter;
+}
+
+// The frame's `width` x `height` pixels into the picture's bands at the header's offset, white where
+// they do not reach, a band at a time.
+void CopyIntoBands(IWICFormatConverter& frame, UINT width, UINT height, const PictureHeader& header,
+                   Picture& picture) {
+    const UINT stride = picture.width * 4;
+    const UINT rows = Picture::BandRows(picture.width);
+    for (std::size_t band = 0; band < picture.bands.size(); ++band) {
+        std::vector<std::uint8_t>& pixels = picture.bands[band];
+        std::fill(pixels.begin(), pixels.end(), std::uint8_t{0xFF});
+        // The band's rows from `first` on, and those of them the frame covers.
+        const UINT first = static_cast<UINT>(band * rows);
+        const UINT from = std::max(first, header.top);
+        const UINT to = std::min(first + static_cast<UINT>(pixels.size() / stride), header.top + height);
+        if (from < to) {
+            const std::size_t at = std::size_t{from - first} * stride + std::size_t{header.left} * 4;
+            const WICRect rect{0, static_cast<INT>(from - header.top), static_cast<INT>(width),
+                               static_cast<INT>(to - from)};
+            const HRESULT copied =
+                frame.CopyPixels(&rect, stride, static_cast<UINT>(pixels.size() - at), pixels.data() + at);
+            if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
+            Check(copied, "pixels");
+        }
+        FlattenOverWhite(pixels);
+    }
+}
+
 }  // namespace
 
 Picture DecodePictureFile(const std::wstring& path) {
@@ -97,29 +158,9 @@ Picture DecodePictureFile(const std::wstring& path) {
     // already runs COM in the other mode is left as it is.
     const ComApartment com(COINIT_MULTITHREADED);
     Check(com.result() == RPC_E_CHANGED_MODE ? S_OK : com.result(), "COM");
-
-    ComPtr<IWICImagingFactory> factory;
-    Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                           reinterpret_cast<void**>(factory.put())),
-          "imaging component");
-    ComPtr<IWICStream> stream;
-    Check(factory->CreateStream(stream.put()), "stream");
-    Check(stream->InitializeFromMemory(bytes.data(), static_cast<DWORD>(bytes.size())), "stream");
-    ComPtr<IWICBitmapDecoder> decoder;
-    Check(CoCreateInstance(DecoderOf(header.format), nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
-                           reinterpret_cast<void**>(decoder.put())),
-          "decoder");
-    // Some decoders (Wine's GIF and PNG) read the whole picture here: the format is known to be
-    // theirs, so any failure but running out of memory is damage.
-    const HRESULT opened = decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand);
-    if (opened == E_OUTOFMEMORY) throw UpdateError("Not enough memory to convert the picture");
-    if (FAILED(opened)) throw UpdateError(kDamagedPicture);
-    ComPtr<IWICBitmapFrameDecode> frame;
-    Check(decoder->GetFrame(0, frame.put()), "frame");
-
     UINT width = 0;
     UINT height = 0;
-    Check(frame->GetSize(&width, &height), "size");
+    const ComPtr<IWICFormatConverter> frame = OpenFirstFrame(bytes, header, width, height);
     // The pixel buffer is sized by what the decoder reports, so that is held to the limits too; a
     // GIF's image goes on the canvas the sniff held to them, and must lie within it.
     CheckPictureSize(width, height);
@@ -127,15 +168,6 @@ Picture DecodePictureFile(const std::wstring& path) {
     if (header.left + width > picture.width || header.top + height > picture.height) {
         throw UpdateError(kDamagedPicture);
     }
-
-    // Straight BGRA is the one target every decoder here converts to (24-bit BGR fails for indexed
-    // pictures under Wine); the alpha is flattened afterwards.
-    ComPtr<IWICFormatConverter> converter;
-    Check(factory->CreateFormatConverter(converter.put()), "converter");
-    Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                WICBitmapPaletteTypeCustom),
-          "pixel format");
-
     // Near the size limit the pixels, the decoder's own buffers and the converter's together take
     // most of a 32-bit process's free address space: running out is a failure of this picture.
     try {
@@ -143,26 +175,7 @@ Picture DecodePictureFile(const std::wstring& path) {
     } catch (const std::bad_alloc&) {
         throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
     }
-    const UINT stride = picture.width * 4;
-    const UINT rows = Picture::BandRows(picture.width);
-    for (std::size_t band = 0; band < picture.bands.size(); ++band) {
-        std::vector<std::uint8_t>& pixels = picture.bands[band];
-        std::fill(pixels.begin(), pixels.end(), std::uint8_t{0xFF});  // white where the image does not reach
-        // The band's rows from `first` on, and those of them the image covers.
-        const UINT first = static_cast<UINT>(band * rows);
-        const UINT from = std::max(first, header.top);
-        const UINT to = std::min(first + static_cast<UINT>(pixels.size() / stride), header.top + height);
-        if (from < to) {
-            const std::size_t at = std::size_t{from - first} * stride + std::size_t{header.left} * 4;
-            const WICRect rect{0, static_cast<INT>(from - header.top), static_cast<INT>(width),
-                               static_cast<INT>(to - from)};
-            const HRESULT copied =
-                converter->CopyPixels(&rect, stride, static_cast<UINT>(pixels.size() - at), pixels.data() + at);
-            if (copied == E_OUTOFMEMORY) throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
-            Check(copied, "pixels");
-        }
-        FlattenOverWhite(pixels);
-    }
+    CopyIntoBands(*frame.get(), width, height, header, picture);
     return picture;
 }
 

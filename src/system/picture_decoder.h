@@ -1,18 +1,15 @@
 #pragma once
 // Picture files (GIF, JPEG, PNG) decoded with the Windows Imaging Component.
-#include <cstddef>
 #include <string>
 
 #include "picture.h"
 
 namespace dromix {
 
-// The largest file decoded: the most a strip's download may bring.
-inline constexpr std::size_t kPictureFileLimit = 64u * 1024 * 1024;
-
 // Decodes the first frame of the file at `path` to 32-bit pixels; transparent parts are laid over
-// white, and a GIF's first image is shown on its canvas, white around it. The file is sniffed first (SniffPicture): only a GIF, JPEG or PNG within the size limits
-// reaches a decoder, and then the system's own decoder of that format.
+// white, and a GIF's first image is shown on its canvas, white around it. The file is sniffed first
+// (SniffPicture): only a GIF, JPEG or PNG within the size limits reaches a decoder, and then the
+// system's own decoder of that format. The file itself may be no larger than a download (kImageLimit).
 // Raises UpdateError for a file that is empty, of another format, damaged or too large.
 Picture DecodePictureFile(const std::wstring& path);
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "file_access.h"
+#include "path_join.h"
 #include "system_error.h"
 #include "wide_text.h"
 
@@ -27,27 +28,15 @@ std::wstring TemporaryDirectory() {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, path);
     if (length == 0 || length > MAX_PATH) ThrowLastError("Cannot find the temporary folder");
-    std::wstring directory(path, length);
-    if (directory.back() != L'\\') directory += L'\\';
-    return directory;
+    return std::wstring(path, length);
 }
 
-std::wstring PerUserDataPlace() {
+std::wstring PerUserDataDirectory() {
     wchar_t base[MAX_PATH] = {};
     const HRESULT result = SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                                             SHGFP_TYPE_CURRENT, base);
     if (FAILED(result)) ThrowSystemError(static_cast<DWORD>(result), "Cannot find the local application data folder");
-    std::wstring directory(base);
-    if (directory.empty() || directory.back() != L'\\') directory += L'\\';
-    return directory + L"Dromix\\";
-}
-
-std::wstring PerUserDataDirectory() {
-    const std::wstring directory = PerUserDataPlace();
-    if (!CreateDirectoryW(SystemPath(directory).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        ThrowLastError("Cannot create the folder < " + WideToUtf8(directory) + " >");
-    }
-    return directory;
+    return JoinPath(std::wstring(base), std::wstring_view(L"Dromix"));
 }
 
 }  // namespace dromix

@@ -6,11 +6,9 @@ namespace dromix {
 
 // The directory of the running executable, without trailing backslash (except at a drive root).
 std::wstring ApplicationDirectory();
-// The user's temporary folder, with trailing backslash.
+// The user's temporary folder.
 std::wstring TemporaryDirectory();
-// %LOCALAPPDATA%\Dromix, with trailing backslash, whether it exists or not.
-std::wstring PerUserDataPlace();
-// The same, created when missing.
+// %LOCALAPPDATA%\Dromix, whether it exists or not.
 std::wstring PerUserDataDirectory();
 
 }  // namespace dromix

@@ -3,7 +3,7 @@
 #include "bitmap_file.h"
 #include "picture_decoder.h"
 #include "system_error.h"
-#include "update_cycle.h"
+#include "path_join.h"
 #include "user_folders.h"
 #include "wide_text.h"
 
@@ -16,17 +16,27 @@ void WriteWhole(const FileAccess& files, const std::wstring& path, const Bytes& 
     if (!file.close()) ThrowLastError("Cannot write < " + WideToUtf8(path) + " >");
 }
 
-// Writes at `path`; when that place is refused, at the same file name in the folder `fallback` gives.
-// Returns the path written.
+// The files a cycle writes, each with its place when its own is refused: the download goes to the
+// user's temporary folder (Program Files refuses a standard user), the bitmap to the per-user data
+// folder (so does the root of C:).
+enum class CycleFile { Download, Bitmap };
+
+std::wstring FallbackOf(CycleFile file, const std::wstring& path) {
+    return JoinPath(file == CycleFile::Download ? TemporaryDirectory() : PerUserDataDirectory(),
+                    std::wstring_view(FileNameOf(path)));
+}
+
+// Writes at `path`, or at its fallback when that place is refused. Returns the path written.
 template <typename Write>
-std::string WriteWithFallback(const std::string& path, std::wstring (*fallback)(), Write&& write) {
+std::string WriteWithFallback(const std::string& path, CycleFile file, Write&& write) {
     const std::wstring wide = Utf8ToWide(path);
     try {
         write(wide);
         return path;
     } catch (const WriteRefused&) {
     }
-    const std::wstring elsewhere = fallback() + FileNameOf(wide);
+    const std::wstring elsewhere = FallbackOf(file, wide);
+    FileAccess::MakeFolder(DirectoryOf(elsewhere));
     write(elsewhere);
     return WideToUtf8(elsewhere);
 }
@@ -48,18 +58,19 @@ void SetDesktopWallpaper(const std::wstring& path) {
 
 }  // namespace
 
-void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept {
+void RemoveCycleLeftovers(const std::string& downloadPath, const std::string& bitmapPath) noexcept {
+    const auto remove = [](CycleFile file, const std::wstring& path) {
+        ::DeleteFileW(SystemPath(path).c_str());
+        ::DeleteFileW(SystemPath(FallbackOf(file, path)).c_str());
+    };
+    // Without a folder's name there is nothing of ours to find in it.
     try {
-        const std::wstring bitmap = Utf8ToWide(bitmapPath);
-        const std::wstring download = Utf8ToWide(kTempFileName);
-        std::wstring application = ApplicationDirectory();
-        if (application.back() != L'\\') application += L'\\';
-        for (const std::wstring& path : {bitmap + kUnfinishedBitmapSuffix, PerUserDataPlace() + FileNameOf(bitmap) + kUnfinishedBitmapSuffix,
-                                         application + download, TemporaryDirectory() + download}) {
-            ::DeleteFileW(SystemPath(path).c_str());
-        }
+        remove(CycleFile::Download, Utf8ToWide(downloadPath));
     } catch (...) {
-        // Without a folder's name there is nothing of ours to find in it.
+    }
+    try {
+        remove(CycleFile::Bitmap, Utf8ToWide(bitmapPath) + kUnfinishedBitmapSuffix);
+    } catch (...) {
     }
 }
 
@@ -81,10 +92,8 @@ std::string Win32SystemOperations::ResolveUrl(const std::string& base, const std
     return CombineUrl(base, relative);
 }
 
-// A refused program directory (Program Files for a standard user) sends the temporary file to the
-// user's temporary folder.
 std::string Win32SystemOperations::WriteFile(const std::string& path, const Bytes& bytes) {
-    return WriteWithFallback(path, &TemporaryDirectory,
+    return WriteWithFallback(path, CycleFile::Download,
                              [&](const std::wstring& target) { WriteWhole(files_, target, bytes); });
 }
 
@@ -92,9 +101,8 @@ void Win32SystemOperations::RemoveFile(const std::string& path) { FileAccess::De
 
 Picture Win32SystemOperations::LoadPicture(const std::string& path) { return DecodePictureFile(Utf8ToWide(path)); }
 
-// A refused target (the root of C: for a standard user) sends the bitmap to the per-user data folder.
 std::string Win32SystemOperations::SaveBitmap(const Picture& picture, const std::string& path) {
-    return WriteWithFallback(path, &PerUserDataDirectory,
+    return WriteWithFallback(path, CycleFile::Bitmap,
                              [&](const std::wstring& target) { SaveBitmapFile(files_, picture, target); });
 }
 

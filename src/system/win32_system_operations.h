@@ -13,14 +13,12 @@ namespace dromix {
 
 // The bitmap the wallpaper shows, at the root of drive C: (the per-user place when that is refused).
 inline constexpr char kBitmapPath[] = "c:\\dromix.bmp";
-inline constexpr std::size_t kPageLimit = 8u * 1024 * 1024;
-inline constexpr std::size_t kImageLimit = 64u * 1024 * 1024;
 
-// What a cycle ended part-way (by the end of the program) can leave behind: the bitmap's temporary
-// ".new" beside each place the bitmap at `bitmapPath` can have, and the downloaded picture in each
-// place it can be written. Only files of exactly those names are removed; nothing that fails to go
-// is reported.
-void RemoveCycleLeftovers(const std::string& bitmapPath) noexcept;
+// What a cycle ended part-way (by the end of the program) can leave behind: the download at
+// `downloadPath` and the bitmap's unfinished ".new" beside `bitmapPath`, each at its place and at the
+// place it goes when that one is refused. Only files of exactly those names are removed; nothing that
+// fails to go is reported.
+void RemoveCycleLeftovers(const std::string& downloadPath, const std::string& bitmapPath) noexcept;
 
 class Win32SystemOperations final : public SystemOperations {
 public:

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "errors.h"
+
 namespace dromix {
 
 struct Picture {
@@ -37,8 +39,7 @@ constexpr bool WithinPictureLimits(std::uint32_t width, std::uint32_t height) {
 // The description of a picture that passed the limits but whose pixels found no memory (a 32-bit
 // address space can run out near the limits).
 inline std::string NotEnoughMemoryFor(std::uint32_t width, std::uint32_t height) {
-    return "Not enough memory to convert the picture (" + std::to_string(width) + " x " + std::to_string(height) +
-           ")";
+    return NotEnoughMemoryTo("convert the picture (" + std::to_string(width) + " x " + std::to_string(height) + ")");
 }
 
 }  // namespace dromix

@@ -12,6 +12,10 @@ namespace dromix {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The most a fetch reads: a page's text, and a strip's picture (and so the file it is written to).
+inline constexpr std::size_t kPageLimit = 8u * 1024 * 1024;
+inline constexpr std::size_t kImageLimit = 64u * 1024 * 1024;
+
 // A fetched page: its text (the body's bytes unchanged) and the URL its redirects ended at, which the
 // page's relative links are relative to, as in a browser.
 struct Page {

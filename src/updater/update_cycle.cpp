@@ -6,6 +6,7 @@
 #include <new>
 
 #include "errors.h"
+#include "path_join.h"
 #include "printable_text.h"
 #include "strip_locator.h"
 
@@ -48,15 +49,11 @@ void ReportError(LogSink& log, const char* description, const char* detail = nul
     }
 }
 
-// "C:\Apps" and "C:\Apps\" both give "C:\Apps\", and a drive root "C:\" keeps its single one.
-std::string WithTrailingBackslash(std::string directory) {
-    if (directory.empty() || directory.back() != '\\') directory += '\\';
-    return directory;
-}
-
 }  // namespace
 
 std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.ApplicationPath()); }
+
+std::string UpdateCycle::TemporaryPath() { return GetPath() + std::string(kTempFileName); }
 
 // Nothing escapes: every failure ends the cycle as one "Error: " line.
 void UpdateCycle::GetUpdate() noexcept {
@@ -65,7 +62,7 @@ void UpdateCycle::GetUpdate() noexcept {
     } catch (const UpdateError& e) {
         ReportError(log_, e.what());
     } catch (const std::bad_alloc&) {
-        ReportError(log_, "There was not enough memory to finish the update");
+        ReportError(log_, kNotEnoughMemoryToUpdate);
     } catch (const std::exception& e) {
         // Not one of the cycle's own descriptions: a fixed sentence, the detail for whoever reads on.
         ReportError(log_, kUnexpectedError, e.what());
@@ -76,7 +73,7 @@ void UpdateCycle::GetUpdate() noexcept {
 
 void UpdateCycle::Run() {
     log_.AppendRaw("\r\n");
-    const std::string directory = GetPath();
+    const std::string temporaryPath = TemporaryPath();
 
     log_.AddLog("Opening < " + pageUrl_ + " >");
     const Page page = system_.FetchPage(pageUrl_);
@@ -101,7 +98,7 @@ void UpdateCycle::Run() {
     {
         // The download is let go once written: decoding a large picture in a 32-bit process needs the room.
         const Bytes image = system_.FetchBytes(url);
-        temporary = system_.WriteFile(directory + std::string(kTempFileName), image);
+        temporary = system_.WriteFile(temporaryPath, image);
     }
 
     log_.AddLog("Converting to bitmap...");

@@ -26,6 +26,8 @@ public:
 
     // The program's directory with exactly one trailing backslash.
     std::string GetPath();
+    // Where the cycle writes the downloaded picture: kTempFileName in that directory.
+    std::string TemporaryPath();
 
 private:
     void Run();

@@ -210,7 +210,7 @@ TEST_F(UpdateCycleTest, FailuresOfAnyTypeEndInOneErrorSentence) {
         std::string line;
     };
     const Case cases[] = {
-        {[] { throw std::bad_alloc(); }, "Error: There was not enough memory to finish the update"},
+        {[] { throw std::bad_alloc(); }, "Error: Not enough memory to finish the update"},
         {[] { throw std::out_of_range("vector::at"); }, "Error: An unexpected error ended the update (vector::at)"},
         {[] { throw std::runtime_error(""); }, "Error: An unexpected error ended the update"},
         {[] { throw 42; }, "Error: An unexpected error ended the update"},
