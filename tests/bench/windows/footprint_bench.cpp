@@ -32,7 +32,7 @@ namespace dromix::bench {
 namespace {
 
 struct Child {
-    UniqueHandle process;
+    UniqueKernelHandle process;
     DWORD id = 0;
 };
 
@@ -44,8 +44,8 @@ Child Launch(const std::string& path, const std::wstring& arguments = L"") {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         throw std::runtime_error("Cannot start " + path);
     }
-    CloseHandle(info.hThread);
-    return Child{UniqueHandle(info.hProcess), info.dwProcessId};
+    const UniqueKernelHandle thread(info.hThread);  // not needed
+    return Child{UniqueKernelHandle(info.hProcess), info.dwProcessId};
 }
 
 struct WindowSearch {
