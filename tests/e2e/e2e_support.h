@@ -150,6 +150,7 @@ public:
 
     DromixProcess& Process() { return process_; }
     HWND Main() const { return main_; }
+    HWND LogBox() const { return logBox_; }
     std::string Log() const { return Narrow(TextOf(logBox_)); }
     std::wstring WideLog() const { return TextOf(logBox_); }
 
@@ -157,6 +158,14 @@ public:
     bool Answers() const {
         DWORD_PTR result = 0;
         return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+    }
+
+    // Chooses "&About" and returns the About window once it is open, or null.
+    HWND OpenAbout() {
+        PostMessageW(main_, WM_COMMAND, IDM_ABOUT, 0);
+        HWND about = nullptr;
+        WaitUntil([&] { return (about = dromix::testing::FindAbout(process_.Id(), main_)) != nullptr; }, 5s);
+        return about;
     }
 
     // Waits for the scheduled first cycle: five seconds after start, unless the test hooks set it sooner.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "handles.h"
+
 namespace dromix::e2e {
 
 // Top-down rows of red, green, blue bytes.
@@ -20,32 +22,22 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-template <class T>
-struct ComRef {
-    T* p = nullptr;
-    ~ComRef() {
-        if (p) p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-};
-
 // The first frame of a picture file, laid over white where it is transparent, as WIC decodes it.
 inline std::optional<Rgb> DecodeWithWic(const std::wstring& path) {
-    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const ComApartment com(COINIT_APARTMENTTHREADED);
     std::optional<Rgb> result;
     {
-        ComRef<IWICImagingFactory> factory;
-        ComRef<IWICBitmapDecoder> decoder;
-        ComRef<IWICBitmapFrameDecode> frame;
-        ComRef<IWICFormatConverter> converter;
+        ComPtr<IWICImagingFactory> factory;
+        ComPtr<IWICBitmapDecoder> decoder;
+        ComPtr<IWICBitmapFrameDecode> frame;
+        ComPtr<IWICFormatConverter> converter;
         UINT width = 0, height = 0;
         if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+                                       IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()))) &&
             SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                         WICDecodeMetadataCacheOnDemand, &decoder)) &&
-            SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
-            SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                                         WICDecodeMetadataCacheOnDemand, decoder.put())) &&
+            SUCCEEDED(decoder->GetFrame(0, frame.put())) && SUCCEEDED(factory->CreateFormatConverter(converter.put())) &&
+            SUCCEEDED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                             nullptr, 0.0, WICBitmapPaletteTypeCustom)) &&
             SUCCEEDED(converter->GetSize(&width, &height))) {
             std::vector<std::uint8_t> bgra(std::size_t{width} * height * 4);
@@ -63,7 +55,6 @@ inline std::optional<Rgb> DecodeWithWic(const std::wstring& path) {
             }
         }
     }
-    if (SUCCEEDED(init)) CoUninitialize();
     return result;
 }
 

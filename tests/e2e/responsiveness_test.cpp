@@ -24,14 +24,6 @@ using dromix::testing::WindowProbe;
 // while a loaded shared machine's scheduling alone has stalled a free one for over 200 ms.
 constexpr auto kAnswerGoal = 500ms;
 
-// Opens About from the menu bar and returns its window.
-HWND OpenAbout(Program& program) {
-    PostMessageW(program.Main(), WM_COMMAND, IDM_ABOUT, 0);
-    HWND about = nullptr;
-    WaitUntil([&] { return (about = dromix::testing::FindAbout(program.Process().Id(), program.Main())) != nullptr; }, 5s);
-    return about;
-}
-
 // A key pressed on About's focused button, as the dialog's own keyboard handling sees it.
 void PressKey(HWND about, WPARAM key) {
     const HWND ok = GetDlgItem(about, IDOK);
@@ -109,7 +101,7 @@ TEST_F(Responsiveness, AboutWorksAndTheCycleEndsOnTimeWhileATransferHangs) {
 
     // About's keyboard works during the transfer: Esc and Enter each close it.
     for (WPARAM key : {WPARAM{VK_ESCAPE}, WPARAM{VK_RETURN}}) {
-        HWND about = OpenAbout(*program);
+        HWND about = program->OpenAbout();
         ASSERT_NE(about, nullptr);
         PressKey(about, key);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kAboutCloses)) << "key " << key;
@@ -117,7 +109,7 @@ TEST_F(Responsiveness, AboutWorksAndTheCycleEndsOnTimeWhileATransferHangs) {
 
     // Left open, About does not hold the cycle up: the receive time-out's error line arrives on time,
     // and the window answers all the while.
-    HWND about = OpenAbout(*program);
+    HWND about = program->OpenAbout();
     ASSERT_NE(about, nullptr);
     Cycle cycle;
     {

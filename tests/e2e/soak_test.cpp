@@ -61,16 +61,15 @@ DWORD HandleCountOf(DWORD pid) {
 
 Usage UsageOf(DWORD pid) {
     Usage usage;
-    const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
     if (!process) return usage;
-    if (!GetProcessHandleCount(process, &usage.handles) || usage.handles == 0) usage.handles = HandleCountOf(pid);
+    if (!GetProcessHandleCount(process.get(), &usage.handles) || usage.handles == 0) usage.handles = HandleCountOf(pid);
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+    if (GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
         // Wine leaves PrivateUsage at 0 and reports the same commit charge as PagefileUsage.
         usage.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
     }
-    CloseHandle(process);
     return usage;
 }
 

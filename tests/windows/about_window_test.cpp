@@ -12,6 +12,7 @@
 #include "about_layout.h"
 #include "about_window.h"
 #include "constants.h"
+#include "handles.h"
 #include "resource.h"
 
 namespace dromix {
@@ -94,12 +95,11 @@ void CALLBACK MeasureAndClose(HWND, UINT, UINT_PTR, DWORD) {
 
 AboutView OpenAndMeasure(const AboutTexts& texts) {
     view = AboutView{};
-    const HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 100, 100, 600,
-                                       400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 100, 100, 600, 400,
+                                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     timer = SetTimer(nullptr, 0, 50, &MeasureAndClose);
-    ShowAboutWindow(GetModuleHandleW(nullptr), owner, texts);
+    ShowAboutWindow(GetModuleHandleW(nullptr), owner.get(), texts);
     KillTimer(nullptr, timer);
-    DestroyWindow(owner);
     return view;
 }
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "http_client.h"
 #include "wine_paths.h"
 
 namespace dromix::testing {
@@ -22,11 +23,6 @@ public:
         std::ifstream in(WinePath(portFile));
         in >> port_ >> securePort_ >> weakCipherPort_;
     }
-    ~ComicSite() {
-        if (session_) InternetCloseHandle(session_);
-    }
-    ComicSite(const ComicSite&) = delete;
-    ComicSite& operator=(const ComicSite&) = delete;
 
     bool Running() const { return port_ > 0; }
     int Port() const { return port_; }
@@ -45,16 +41,15 @@ public:
     std::string Control(const std::string& command) {
         if (!Running()) throw std::runtime_error("the comic site's port file cannot be read");
         const std::string url = Url("/_control/" + command);
-        HINTERNET request = InternetOpenUrlA(session_, url.c_str(), nullptr, 0,
-                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        const UniqueInternet request(InternetOpenUrlA(session_.get(), url.c_str(), nullptr, 0,
+                                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
         if (!request) throw std::runtime_error("the comic site does not answer " + command);
         DWORD status = 0, size = sizeof status, index = 0;
-        HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index);
+        HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index);
         std::string body;
         char chunk[4096];
         DWORD read = 0;
-        while (InternetReadFile(request, chunk, sizeof chunk, &read) && read > 0) body.append(chunk, read);
-        InternetCloseHandle(request);
+        while (InternetReadFile(request.get(), chunk, sizeof chunk, &read) && read > 0) body.append(chunk, read);
         if (status != 200) throw std::runtime_error("the comic site refused " + command + ": " + body);
         return body;
     }
@@ -63,7 +58,7 @@ public:
     void NoFaults() { Fault("ok", "ok"); }
 
 private:
-    HINTERNET session_;
+    UniqueInternet session_;
     int port_ = 0;
     int securePort_ = 0;
     int weakCipherPort_ = 0;

@@ -16,7 +16,6 @@
 #include "error_of.h"
 #include "errors.h"
 #include "http_client.h"
-#include "program_driver.h"
 #include "system_error.h"
 #include "wide_text.h"
 #include "win32_system_operations.h"

@@ -152,13 +152,13 @@ TEST(LogText, Utf8BecomesWideAndBadBytesNeverFail) {
 // The box is updated piecemeal, a delivery of lines at a time; whatever the log does, it must show
 // exactly the log's text.
 TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
-    const HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 195, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(parent, nullptr);
+    const UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 195, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(parent);
     {
-        LogBox logBox(parent, GetModuleHandleW(nullptr), 1);
+        LogBox logBox(parent.get(), GetModuleHandleW(nullptr), 1);
         logBox.Layout({120, 0, 6975, 2775}, 96);
-        const HWND box = GetDlgItem(parent, 1);
+        const HWND box = GetDlgItem(parent.get(), 1);
         ASSERT_NE(box, nullptr);
         ActivityLog log([] { return LocalTime{2026, 12, 8, 6, 5, 4}; });
         std::string text;  // the log's text, from its changes
@@ -191,8 +191,7 @@ TEST(LogBox, ShowsExactlyTheLogTextThroughTrimsWithTheCaretAtTheEnd) {
         EXPECT_EQ(start, static_cast<DWORD>(GetWindowTextLengthW(box)));
         EXPECT_EQ(end, start);
     }
-    EXPECT_EQ(GetDlgItem(parent, 1), nullptr) << "the box goes with its owner";
-    DestroyWindow(parent);
+    EXPECT_EQ(GetDlgItem(parent.get(), 1), nullptr) << "the box goes with its owner";
 }
 
 // One cycle at a time: asking again while one runs starts nothing; once it has ended, a new one runs.

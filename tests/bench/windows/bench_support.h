@@ -1,15 +1,16 @@
 #pragma once
-// Small pieces the Windows benchmarks share: a monotonic stopwatch, the median, steering the sample
-// comic site over its control API, and handle ownership.
+// Small pieces the Windows benchmarks share: a monotonic stopwatch, the median, and steering the sample
+// comic site over its control API.
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "http_client.h"
 
 namespace dromix::bench {
 
@@ -30,18 +31,6 @@ inline double Median(std::vector<double> values) {
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const noexcept {
-        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct InternetCloser {
-    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
-};
-using UniqueInternet = std::unique_ptr<void, InternetCloser>;
 
 // GET http://127.0.0.1:port/_control/<command> directly (never through a proxy); throws unless 200.
 inline void SiteControl(int port, const std::string& command) {

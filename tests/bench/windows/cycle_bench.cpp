@@ -32,24 +32,17 @@ public:
     explicit ShownLog(ActivityLog& log)
         : parent_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 480, 195, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr)) {
-        box_.emplace(parent_, GetModuleHandleW(nullptr), 1);
+        box_.emplace(parent_.get(), GetModuleHandleW(nullptr), 1);
         box_->Layout({120, 0, 6975, 2775}, 96);
         log.OnChange([this](const LogChange& change) {
             text_ = text_.substr(change.removed.size()) + change.appended;
             box_->Show(change);
         });
     }
-    ~ShownLog() {
-        box_.reset();
-        DestroyWindow(parent_);
-    }
-    ShownLog(const ShownLog&) = delete;
-    ShownLog& operator=(const ShownLog&) = delete;
-
     const std::string& Text() const { return text_; }
 
 private:
-    HWND parent_;
+    UniqueWindow parent_;  // destroyed after the box it holds
     std::optional<LogBox> box_;
     std::string text_;
 };

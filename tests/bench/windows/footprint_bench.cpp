@@ -13,6 +13,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -32,7 +33,7 @@ namespace dromix::bench {
 namespace {
 
 struct Child {
-    UniqueHandle process;
+    UniqueKernelHandle process;
     DWORD id = 0;
 };
 
@@ -44,40 +45,27 @@ Child Launch(const std::string& path, const std::wstring& arguments = L"") {
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         throw std::runtime_error("Cannot start " + path);
     }
-    CloseHandle(info.hThread);
-    return Child{UniqueHandle(info.hProcess), info.dwProcessId};
+    const UniqueKernelHandle thread(info.hThread);  // not needed
+    return Child{UniqueKernelHandle(info.hProcess), info.dwProcessId};
 }
 
-struct WindowSearch {
-    DWORD pid;
-    int childId;
-    HWND found;
-};
-
-// A named __stdcall function: GCC converts no lambda to a 32-bit WNDENUMPROC.
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->pid || !IsWindowVisible(window)) return TRUE;
-    if (search->childId != 0 && !GetDlgItem(window, search->childId)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// The process's visible top-level window that has a child with `childId` (0: any visible one).
-HWND FindWindowOf(DWORD pid, int childId) {
-    WindowSearch search{pid, childId, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
+// The process's visible top-level window that has a child with `childId` (0: any visible one), once
+// it is there.
 HWND WaitForWindow(DWORD pid, int childId) {
-    for (int i = 0; i < 1000; ++i) {
-        if (HWND window = FindWindowOf(pid, childId)) return window;
-        Sleep(20);
-    }
-    throw std::runtime_error("The program's window did not appear");
+    HWND found = nullptr;
+    dromix::testing::WaitUntil(
+        [&] {
+            for (HWND window : dromix::testing::TopWindowsOf(pid)) {
+                if (IsWindowVisible(window) && (childId == 0 || GetDlgItem(window, childId))) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        std::chrono::seconds(20));
+    if (!found) throw std::runtime_error("The program's window did not appear");
+    return found;
 }
 
 // Handles the process holds, counted in the system's handle table: Wine's GetProcessHandleCount

@@ -5,26 +5,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "handles.h"
 #include "wine_paths.h"
 
 namespace dromix::testing {
-
-// Polls `done` every 20 ms until it holds or `timeout` passes.
-inline bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 inline std::wstring ClassOf(HWND window) {
     wchar_t name[256] = {};
@@ -32,9 +21,9 @@ inline std::wstring ClassOf(HWND window) {
     return name;
 }
 
-// The window's text, asked for with a time-out so a busy program cannot hang the test.
-// The window's text. The length and the text are two requests, and the program may add a line in
-// between: read again until the text fits the buffer with room to spare.
+// The window's text, asked for with a time-out so a busy program cannot hang the test. The length and
+// the text are two requests, and the program may add a line in between: read again until the text fits
+// the buffer with room to spare.
 inline std::wstring TextOf(HWND window) {
     for (int attempt = 0; attempt < 20; ++attempt) {
         DWORD_PTR length = 0;
@@ -173,25 +162,22 @@ public:
                             &info)) {
             throw std::runtime_error("Dromix.exe cannot be started");
         }
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
+        const UniqueKernelHandle thread(info.hThread);  // not needed
+        process_.reset(info.hProcess);
         pid_ = info.dwProcessId;
     }
     ~DromixProcess() {
         if (!Ended(0)) {
-            TerminateProcess(process_, 99);
-            WaitForSingleObject(process_, 10000);
+            TerminateProcess(process_.get(), 99);
+            WaitForSingleObject(process_.get(), 10000);
         }
-        CloseHandle(process_);
     }
-    DromixProcess(const DromixProcess&) = delete;
-    DromixProcess& operator=(const DromixProcess&) = delete;
 
     DWORD Id() const { return pid_; }
-    bool Ended(DWORD milliseconds) const { return WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0; }
+    bool Ended(DWORD milliseconds) const { return WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0; }
     DWORD ExitCode() const {
         DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(process_.get(), &code);
         return code;
     }
 
@@ -199,7 +185,7 @@ public:
     HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix"); }
 
 private:
-    HANDLE process_ = nullptr;
+    UniqueKernelHandle process_;
     DWORD pid_ = 0;
 };
 
