@@ -337,7 +337,7 @@ TEST(Files, ApplicationPathIsTheExecutablesDirectory) {
     const std::string directory = system.ApplicationPath();
     ASSERT_FALSE(directory.empty());
     EXPECT_NE(directory.back(), '\\');
-    EXPECT_TRUE(Exists(directory + "\\windows_sysops_picture_test.exe"));
+    EXPECT_TRUE(Exists(directory + "\\windows_system_picture_test.exe"));
 }
 
 std::string PerUserBitmap() {
