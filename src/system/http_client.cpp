@@ -96,10 +96,13 @@ public:
         }
         Close();
     }
-    void Close() {
+    // Closes the request in use, if the deadline has not closed it already; with `cut`, its connection
+    // is cut first (only while the handle is still this request's: a closed one's may name another).
+    void Close(bool cut = false) {
         UniqueInternet request;
         const ExclusiveLock locked(lock_);
         request = std::move(request_);
+        if (cut && request) CutConnection(request.get());
     }  // the lock is let go before `request` closes
     bool Cancelled() {
         const SharedLock locked(lock_);
@@ -238,10 +241,7 @@ bool Hop(Transfer& transfer, int hop, bool& secure) {
     // The request is closed when the hop ends, before its connection; unless its body was read to
     // the end, its connection is cut first, so that nothing more of it is downloaded.
     bool bodyRead = false;
-    const ScopeExit hopEnd([&] {
-        if (!bodyRead) CutConnection(request);
-        transfer.request.Close();
-    });
+    const ScopeExit hopEnd([&] { transfer.request.Close(!bodyRead); });
     Send(request, transfer.url);
 
     bool found = false;
