@@ -37,7 +37,8 @@ public:
     std::string WriteFile(const std::string& path, const Bytes& bytes) override;
     void RemoveFile(const std::string& path) override;
     Picture LoadPicture(const std::string& path) override;
-    std::string SaveBitmap(const Picture& picture, const std::string& path) override;
+    Desktop ReadDesktop() override;
+    std::string SaveBitmap(RowSource& rows, const std::string& path) override;
     void SetWallpaper(const std::string& path) override;
     std::string ApplicationPath() override;
 

@@ -9,6 +9,7 @@
 #include "path_join.h"
 #include "printable_text.h"
 #include "strip_locator.h"
+#include "wallpaper_picture.h"
 
 namespace dromix {
 namespace {
@@ -102,8 +103,13 @@ void UpdateCycle::Run() {
     }
 
     log_.AddLog("Converting to bitmap...");
-    const Picture picture = system_.LoadPicture(temporary);
-    const std::string bitmap = system_.SaveBitmap(picture, bitmapPath_);
+    std::string bitmap;
+    {
+        // The decoded strip goes once written: a wallpaper's worth of pixels is never held.
+        const Picture picture = system_.LoadPicture(temporary);
+        ComposedWallpaper wallpaper(picture, system_.ReadDesktop());
+        bitmap = system_.SaveBitmap(wallpaper, bitmapPath_);
+    }
     system_.RemoveFile(temporary);
 
     log_.AddLog("Setting as wallpaper...");

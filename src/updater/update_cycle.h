@@ -1,6 +1,7 @@
 #pragma once
 // One update cycle: fetch the front page, locate the strip, and for a new strip download it, convert
-// it to the bitmap file and make that the wallpaper, logging every step and any failure.
+// it to the bitmap file and make that the wallpaper, logging every step and any failure. The bitmap
+// holds the strip as the desktop shows it (see wallpaper_layout.h).
 #include <string>
 #include <string_view>
 

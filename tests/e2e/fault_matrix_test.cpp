@@ -121,6 +121,35 @@ std::string AsShown(std::string line) {
 
 void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 
+// A value under HKEY_CURRENT_USER set for the scope's length, then put back as it was (or deleted,
+// when there was none).
+class UserValue {
+public:
+    UserValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) : key_(key), name_(name) {
+        DWORD oldSize = 0;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &oldType_, nullptr, &oldSize) == ERROR_SUCCESS;
+        old_.resize(oldSize);
+        if (had_) RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &oldType_, old_.data(), &oldSize);
+        RegSetKeyValueW(HKEY_CURRENT_USER, key, name, type, data, size);
+    }
+    ~UserValue() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, key_, name_, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name_);
+        }
+    }
+    UserValue(const UserValue&) = delete;
+    UserValue& operator=(const UserValue&) = delete;
+
+private:
+    const wchar_t* key_;
+    const wchar_t* name_;
+    bool had_ = false;
+    DWORD oldType_ = 0;
+    std::vector<std::uint8_t> old_;
+};
+
 const std::vector<std::string> kStrips = {"strip-1.gif", "strip-2.jpg", "strip-3.png", "strip-4.jpg"};
 
 class FaultMatrix : public ::testing::TestWithParam<Fault> {
@@ -218,7 +247,7 @@ TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     if (fault.stage == Stage::Works) {
         const auto written = ReadBmp(ReadBytes(kBitmapPath));
         ASSERT_TRUE(written.has_value());
-        EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile(fault.shown ? fault.shown : strip))));
+        ExpectShownWhole(*written, *DecodeWithWic(Widen(StripFile(fault.shown ? fault.shown : strip))), PrimaryScreen());
     } else {
         EXPECT_TRUE(FileState::Of(kBitmapPath) == before) << "C:\\dromix.bmp changed";
     }
@@ -320,9 +349,10 @@ protected:
         site_.Control("reset");
         before_ = FileState::Of(kBitmapPath);
     }
-    // Starts the program and waits for its first cycle, probing the window all the while.
+    // Starts the program (unless the test has) and waits for its first cycle, probing the window all
+    // the while.
     Cycle FirstCycle(Responsiveness& probes) {
-        program_ = std::make_unique<Program>();
+        if (!program_) program_ = std::make_unique<Program>();
         Cycle cycle;
         WaitUntil(
             [&] {
@@ -383,9 +413,33 @@ TEST_F(FreshRun, RefusedBitmapPathFallsBackToThePerUserFolder) {
     EXPECT_EQ(WallpaperSetting(), fallback);
     const auto written = ReadBmp(ReadBytes(fallback));
     ASSERT_TRUE(written.has_value());
-    EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile("strip-2.jpg"))));
+    ExpectShownWhole(*written, *DecodeWithWic(Widen(StripFile("strip-2.jpg"))), PrimaryScreen());
     EXPECT_EQ(GetFileAttributesW((std::wstring(kBitmapPath) + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(probes.failed, 0);
+}
+
+// Wine reads the DPI when a program starts: at 144 DPI a strip small enough is shown 1.5 times its size.
+TEST_F(FreshRun, At144DpiASmallStripIsShownOneAndAHalfTimesItsSize) {
+    proxy_.Through(site_.Port());
+    site_.Strip("indexed.gif");  // 64 x 32, red on the left, blue on the right
+    {
+        const DWORD dpi = 144;
+        const UserValue logPixels(L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        program_ = std::make_unique<Program>();
+    }
+    Responsiveness probes;
+    ASSERT_EQ(FirstCycle(probes).Last(), "Done!") << program_->Log();
+    const auto written = ReadBmp(ReadBytes(kBitmapPath));
+    ASSERT_TRUE(written.has_value());
+    const RECT area = ExpectShownWhole(*written, *DecodeWithWic(Widen(StripFile("indexed.gif"))), PrimaryScreen());
+    EXPECT_EQ(area.right - area.left, 96);
+    EXPECT_EQ(area.bottom - area.top, 48);
+    const auto pixel = [&](LONG x, LONG y) {
+        const auto at = (std::size_t(area.top + y) * written->width + std::size_t(area.left + x)) * 3;
+        return std::vector<int>{written->rgb[at], written->rgb[at + 1], written->rgb[at + 2]};
+    };
+    EXPECT_EQ(pixel(20, 24), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(pixel(75, 24), (std::vector<int>{0, 0, 255}));
 }
 
 }  // namespace

@@ -84,7 +84,9 @@ TEST(BmpWriter, PixelsAreBgrRowsBottomUp) {
 
 TEST(BmpWriter, StreamsTheHeaderThenOneRowAPiece) {
     std::vector<std::size_t> pieces;
-    WriteBmp(Numbered(5, 4), [&](std::span<const std::uint8_t> piece) { pieces.push_back(piece.size()); });
+    const Picture picture = Numbered(5, 4);
+    test::PictureRows rows(picture);
+    WriteBmp(rows, [&](std::span<const std::uint8_t> piece) { pieces.push_back(piece.size()); });
     EXPECT_EQ(pieces, (std::vector<std::size_t>{54, 16, 16, 16, 16}));
 }
 
@@ -110,10 +112,10 @@ TEST(BmpWriter, RefusesInvalidPictures) {
     }
 
     // The limits are checked on the declared size alone, before the pixels are looked at.
-    EXPECT_EQ(message(Picture{16385, 1, {}}), "The picture is too large");
-    EXPECT_EQ(message(Picture{1, 16385, {}}), "The picture is too large");
-    EXPECT_EQ(message(Picture{16384, 4097, {}}), "The picture is too large");  // over 64 megapixels
-    EXPECT_EQ(message(Picture{0xFFFFFFFFu, 0xFFFFFFFFu, {}}), "The picture is too large");
+    EXPECT_EQ(message(Picture{16385, 1, {}}), "The picture is too large (16385 x 1 pixels)");
+    EXPECT_EQ(message(Picture{1, 16385, {}}), "The picture is too large (1 x 16385 pixels)");
+    EXPECT_EQ(message(Picture{16384, 4097, {}}), "The picture is too large (16384 x 4097 pixels)");  // over 64 megapixels
+    EXPECT_EQ(message(Picture{0xFFFFFFFFu, 0xFFFFFFFFu, {}}), "The picture is too large (4294967295 x 4294967295 pixels)");
     // At the limits, only the (empty) buffer is wrong.
     EXPECT_EQ(message(Picture{16384, 4096, {}}), "The picture's pixels do not match its size");
 }

@@ -21,6 +21,7 @@ enum class Op {
     WriteFile,
     RemoveFile,
     LoadPicture,
+    ReadDesktop,
     SaveBitmap,
     SetWallpaper,
 };
@@ -36,6 +37,8 @@ public:
     std::vector<std::string> calls;  // "Operation argument", in order
     std::string applicationPath = "C:\\Apps";
     std::string wallpaper;  // the path last set as wallpaper
+    // A screen of 4 x 3 pixels: the fake picture (2 x 1) fits at its size, a pixel from the top left.
+    Desktop desktop{4, 3, {0, 0, 4, 3}, 96, 7, 8, 9};
 
     // When set, WriteFile/SaveBitmap answer as if the given path were refused and they fell back.
     std::optional<std::string> writeFileFallback;
@@ -99,11 +102,16 @@ public:
         return Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}};
     }
 
+    Desktop ReadDesktop() override {
+        Enter(Op::ReadDesktop, "ReadDesktop");
+        return desktop;
+    }
+
     // Atomic, as the real one is: on failure the old file stays as it was.
-    std::string SaveBitmap(const Picture& picture, const std::string& path) override {
+    std::string SaveBitmap(RowSource& rows, const std::string& path) override {
         Enter(Op::SaveBitmap, "SaveBitmap " + path);
         const std::string target = saveBitmapFallback.value_or(path);
-        files[target] = BmpFile(picture);
+        files[target] = BmpFile(rows);
         return target;
     }
 

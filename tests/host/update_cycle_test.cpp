@@ -27,6 +27,18 @@ const std::string kBitmap = "c:\\dromix.bmp";
 const Bytes kOldBitmap = {'B', 'M', 'o', 'l', 'd'};
 const std::string kOpeningLine = "Opening < http://comic.example/ >";
 
+// The fake decoder's picture (2 x 1) as the fake's 4 x 3 desktop shows it: a pixel in from the top
+// left, the desktop colour around it.
+Bytes ShownOn(const Desktop& desktop) {
+    Picture screen{4, 3, {{}}};
+    for (int pixel = 0; pixel < 12; ++pixel) {
+        screen.bands[0].insert(screen.bands[0].end(), {desktop.blue, desktop.green, desktop.red, 0});
+    }
+    const std::uint8_t strip[] = {10, 20, 30, 0, 40, 50, 60, 0};
+    std::copy(std::begin(strip), std::end(strip), screen.bands[0].begin() + 4 * 5);
+    return test::BmpFile(screen);
+}
+
 std::string PageNaming(const std::string& src) {
     return "<html><body><h1>Comic</h1><img alt=\"Latest Strip\" width=\"600\" SRC=\"" + src +
            "\"></body></html>";
@@ -85,9 +97,9 @@ TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
     EXPECT_EQ(system.calls, (std::vector<std::string>{
                                 "ApplicationPath", "FetchPage http://comic.example/", "FetchBytes " + kStripUrl,
                                 "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
-                                "SaveBitmap c:\\dromix.bmp", "RemoveFile C:\\Apps\\__dromix.tmp",
+                                "ReadDesktop", "SaveBitmap c:\\dromix.bmp", "RemoveFile C:\\Apps\\__dromix.tmp",
                                 "SetWallpaper c:\\dromix.bmp"}));
-    EXPECT_EQ(Bitmap(), test::BmpFile(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
+    EXPECT_EQ(Bitmap(), ShownOn(system.desktop));
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), 0u);
     EXPECT_EQ(system.wallpaper, "c:\\dromix.bmp");
 }
@@ -254,8 +266,8 @@ TEST_F(UpdateCycleTest, FallbackPathsAreTheOnesUsed) {
     system.saveBitmapFallback = "/home/u/AppData/Local/Dromix/dromix.bmp";
     EXPECT_EQ(Run().back(), "Done!");
     EXPECT_EQ(system.calls[4], "LoadPicture /home/u/AppData/Local/Temp/__dromix.tmp");
-    EXPECT_EQ(system.calls[6], "RemoveFile /home/u/AppData/Local/Temp/__dromix.tmp");
-    EXPECT_EQ(system.calls[7], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
+    EXPECT_EQ(system.calls[7], "RemoveFile /home/u/AppData/Local/Temp/__dromix.tmp");
+    EXPECT_EQ(system.calls[8], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
     EXPECT_EQ(Bitmap(), kOldBitmap);
 }
 
@@ -316,7 +328,7 @@ TEST_P(UpdateCycleFailure, IsLoggedAndLosesNothing) {
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), c.temporaryLeft ? 1u : 0u);
     ASSERT_FALSE(Bitmap().empty()) << "the wallpaper's bitmap is never emptied";
     if (c.bitmapReplaced) {
-        EXPECT_EQ(Bitmap(), test::BmpFile(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
+        EXPECT_EQ(Bitmap(), ShownOn(system.desktop));
     } else {
         EXPECT_EQ(Bitmap(), kOldBitmap);
     }
@@ -328,7 +340,8 @@ const std::string kDownloading = "Downloading < http://comic.example/strips/toda
 
 std::string FailureName(const ::testing::TestParamInfo<FailureCase>& param) {
     static const char* const names[] = {"ApplicationPath", "FetchPage",  "FetchBytes", "ResolveUrl",  "WriteFile",
-                                        "RemoveFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
+                                        "RemoveFile",      "LoadPicture", "ReadDesktop", "SaveBitmap",
+                                        "SetWallpaper"};
     return names[static_cast<int>(param.param.op)];
 }
 
@@ -341,6 +354,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{Op::FetchBytes, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
         FailureCase{Op::WriteFile, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
         FailureCase{Op::LoadPicture, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+                    true, true, false},
+        FailureCase{Op::ReadDesktop, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, false},
         FailureCase{Op::SaveBitmap, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, false},

@@ -20,6 +20,7 @@
 #include "log_box.h"
 #include "strip_locator.h"
 #include "update_cycle.h"
+#include "wallpaper_picture.h"
 #include "win32_system_operations.h"
 
 namespace dromix::bench {
@@ -92,8 +93,10 @@ void TimePhases(Win32SystemOperations& system, int port, const std::string& page
     const Bytes image = Timed(timings, "image_fetch", [&] { return system.FetchBytes(url); });
     const std::string written = Timed(timings, "temp_write", [&] { return system.WriteFile(temporary, image); });
     const Picture picture = Timed(timings, "decode", [&] { return system.LoadPicture(written); });
-    const std::string bitmap =
-        Timed(timings, "bitmap_write", [&] { return system.SaveBitmap(picture, std::string(kBitmapPath)); });
+    const std::string bitmap = Timed(timings, "bitmap_write", [&] {
+        ComposedWallpaper wallpaper(picture, system.ReadDesktop());
+        return system.SaveBitmap(wallpaper, std::string(kBitmapPath));
+    });
     Timed(timings, "temp_delete", [&] { system.RemoveFile(written); });
     Timed(timings, "wallpaper", [&] { system.SetWallpaper(bitmap); });
 }
