@@ -133,6 +133,12 @@ std::string Win32SystemOperations::SaveBitmap(RowSource& rows, const std::string
 
 void Win32SystemOperations::SetWallpaper(const std::string& path) { SetDesktopWallpaper(Utf8ToWide(path)); }
 
+std::string Win32SystemOperations::WallpaperSetting() {
+    wchar_t path[1024] = {};
+    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, 1024, path, 0)) return {};
+    return WideToUtf8(path);
+}
+
 std::string Win32SystemOperations::ApplicationPath() { return WideToUtf8(ApplicationDirectory()); }
 
 }  // namespace dromix

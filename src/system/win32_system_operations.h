@@ -40,6 +40,7 @@ public:
     Desktop ReadDesktop() override;
     std::string SaveBitmap(RowSource& rows, const std::string& path) override;
     void SetWallpaper(const std::string& path) override;
+    std::string WallpaperSetting() override;
     std::string ApplicationPath() override;
 
 private:

@@ -54,6 +54,8 @@ public:
 
     // Makes the bitmap at `path` the desktop wallpaper and stores the setting; raises on failure.
     virtual void SetWallpaper(const std::string& path) = 0;
+    // The file the stored wallpaper setting names; empty for none, or when it cannot be read.
+    virtual std::string WallpaperSetting() = 0;
 
     // The program's own directory as the system reports it (with or without a trailing backslash).
     virtual std::string ApplicationPath() = 0;

@@ -150,6 +150,38 @@ private:
     std::vector<std::uint8_t> old_;
 };
 
+// The screen of a Wine virtual desktop at width x height for the scope's length, then 1024 x 768 again,
+// as a display's settings change it (the tests' own display has one mode only). Wine lets the other
+// desktops of the prefix see the mode too, until it is put back.
+class Resolution {
+public:
+    Resolution(const wchar_t* desktop, DWORD width, DWORD height) : desktop_(desktop) { changed_ = Set(width, height); }
+    ~Resolution() { Set(1024, 768); }
+    Resolution(const Resolution&) = delete;
+    Resolution& operator=(const Resolution&) = delete;
+    bool Changed() const { return changed_; }
+
+private:
+    bool Set(DWORD width, DWORD height) {
+        std::wstring command = L"\"" + dromix::testing::BuildTreePath(L"tests\\e2e\\dromix_display_mode.exe") +
+                               L"\" " + std::to_wstring(width) + L" " + std::to_wstring(height);
+        std::wstring desktop = desktop_;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.lpDesktop = desktop.data();
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            return false;
+        }
+        const UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+        DWORD code = 1;
+        return WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code) &&
+               code == 0;
+    }
+    const wchar_t* desktop_;
+    bool changed_ = false;
+};
+
 const std::vector<std::string> kStrips = {"strip-1.gif", "strip-2.jpg", "strip-3.png", "strip-4.jpg"};
 
 class FaultMatrix : public ::testing::TestWithParam<Fault> {
@@ -440,6 +472,47 @@ TEST_F(FreshRun, At144DpiASmallStripIsShownOneAndAHalfTimesItsSize) {
     };
     EXPECT_EQ(pixel(20, 24), (std::vector<int>{255, 0, 0}));
     EXPECT_EQ(pixel(75, 24), (std::vector<int>{0, 0, 255}));
+}
+
+// A new resolution: the strip the program has is composed again for it, with no request to the site.
+// The program runs in a Wine virtual desktop, the one kind of screen under Wine whose resolution can
+// change (see Resolution).
+TEST_F(FreshRun, ANewResolutionComposesTheWallpaperAgainWithoutTheNetwork) {
+    constexpr wchar_t kDesktop[] = L"DromixResized";
+    proxy_.Through(site_.Port());
+    site_.Strip("strip-3.png");
+    const wchar_t size[] = L"1024x768";
+    const UserValue virtualDesktop(L"Software\\Wine\\Explorer\\Desktops", kDesktop, REG_SZ, size, sizeof size);
+    program_ = std::make_unique<Program>(kDesktop);
+    Responsiveness probes;
+    ASSERT_EQ(FirstCycle(probes).Last(), "Done!") << program_->Log();
+    const auto requests = [&] {
+        const std::string log = site_.Control("requests");
+        std::size_t count = 0;
+        for (std::size_t at = log.find("\"target\""); at != std::string::npos; at = log.find("\"target\"", at + 1)) ++count;
+        return count;
+    };
+    const std::size_t before = requests();
+
+    const Resolution resized(kDesktop, 800, 600);
+    ASSERT_TRUE(resized.Changed());
+    Screen screen = PrimaryScreen();  // for its desktop colour; a virtual desktop has no taskbar
+    screen.width = 800;
+    screen.height = 600;
+    screen.work = {0, 0, 800, 600};
+    Cycle cycle;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            cycle = NewestCycle(program_->Log());
+            return !cycle.messages.empty() && cycle.messages.front() == "Desktop changed" && cycle.Complete();
+        },
+        std::chrono::seconds(20)))
+        << program_->Log();
+    EXPECT_EQ(cycle.messages, (std::vector<std::string>{"Desktop changed", kConverting, "Setting as wallpaper...", "Done!"}));
+    EXPECT_EQ(requests(), before) << "the site was asked for something";
+    const auto written = ReadBmp(ReadBytes(kBitmapPath));
+    ASSERT_TRUE(written.has_value());
+    ExpectShownWhole(*written, *DecodeWithWic(Widen(StripFile("strip-3.png"))), screen);
 }
 
 }  // namespace

@@ -64,10 +64,20 @@ inline BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     return TRUE;
 }
 
-// Top-level windows of a process, visible or not.
-inline std::vector<HWND> TopWindowsOf(DWORD pid) {
+// A desktop of the window station, open for the test to find windows on and to join.
+struct DesktopKind : NullIsNone<HDESK> {
+    static bool Close(Type desktop) noexcept { return CloseDesktop(desktop) != FALSE; }
+};
+using UniqueDesktop = UniqueHandle<DesktopKind>;
+
+// Top-level windows of a process, visible or not, on `desktop` (null: the test's own).
+inline std::vector<HWND> TopWindowsOf(DWORD pid, HDESK desktop = nullptr) {
     WindowSearch search{pid, {}};
-    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
+    if (desktop) {
+        EnumDesktopWindows(desktop, &CollectWindowOf, reinterpret_cast<LPARAM>(&search));
+    } else {
+        EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
+    }
     return search.found;
 }
 
@@ -78,16 +88,18 @@ inline std::vector<HWND> ChildrenOf(HWND parent) {
 }
 
 // The first top-level window of `pid` with the class (and, when given, the caption).
-inline HWND FindTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
-    for (HWND window : TopWindowsOf(pid)) {
+inline HWND FindTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr,
+                          HDESK desktop = nullptr) {
+    for (HWND window : TopWindowsOf(pid, desktop)) {
         if (ClassOf(window) == cls && (!caption || TextOf(window) == caption)) return window;
     }
     return nullptr;
 }
 
-inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
+inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr,
+                             HDESK desktop = nullptr) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption)) != nullptr; });
+    WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption, desktop)) != nullptr; });
     return found;
 }
 // The About window that `main` of process `pid` has open, or null.
@@ -150,13 +162,16 @@ private:
 };
 
 
-// One running Dromix.exe; ended (if it has not ended by itself) when the test is over.
+// One running Dromix.exe; ended (if it has not ended by itself) when the test is over. Started on the
+// desktop named `desktop` (made when it is not there) instead of the test's own, when one is given.
 class DromixProcess {
 public:
-    DromixProcess() {
+    explicit DromixProcess(const wchar_t* desktop = nullptr) {
         std::wstring command = L"\"" + BuildTreePath(L"src\\app\\Dromix.exe") + L"\"";
+        std::wstring desktopName = desktop ? desktop : L"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        if (desktop) startup.lpDesktop = desktopName.data();
         PROCESS_INFORMATION info{};
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &info)) {
@@ -165,6 +180,12 @@ public:
         const UniqueKernelHandle thread(info.hThread);  // not needed
         process_.reset(info.hProcess);
         pid_ = info.dwProcessId;
+        if (desktop) {
+            WaitUntil([&] {
+                desktop_.reset(OpenDesktopW(desktop, 0, FALSE, GENERIC_ALL));
+                return static_cast<bool>(desktop_);
+            });
+        }
     }
     ~DromixProcess() {
         if (!Ended(0)) {
@@ -182,10 +203,11 @@ public:
     }
 
     // The main window once it is there, or null.
-    HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix"); }
+    HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix", desktop_.get()); }
 
 private:
     UniqueKernelHandle process_;
+    UniqueDesktop desktop_;
     DWORD pid_ = 0;
 };
 

@@ -36,7 +36,7 @@ public:
     std::map<std::string, Bytes> files;
     std::vector<std::string> calls;  // "Operation argument", in order
     std::string applicationPath = "C:\\Apps";
-    std::string wallpaper;  // the path last set as wallpaper
+    std::string wallpaper;  // the path last set as wallpaper: the setting
     // A screen of 4 x 3 pixels: the fake picture (2 x 1) fits at its size, a pixel from the top left.
     Desktop desktop{4, 3, {0, 0, 4, 3}, 96, 7, 8, 9};
 
@@ -119,6 +119,8 @@ public:
         Enter(Op::SetWallpaper, "SetWallpaper " + path);
         wallpaper = path;
     }
+
+    std::string WallpaperSetting() override { return wallpaper; }
 
     std::string ApplicationPath() override {
         Enter(Op::ApplicationPath, "ApplicationPath");

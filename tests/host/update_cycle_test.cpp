@@ -289,6 +289,39 @@ TEST_F(UpdateCycleTest, TemporaryFileLivesInTheProgramDirectory) {
     }
 }
 
+// The last strip composed again for the desktop as it is now, from its kept bytes: nothing fetched.
+// Nothing at all happens before a strip is shown, for the desktop it was composed for, or once the
+// user has chosen another wallpaper.
+TEST_F(UpdateCycleTest, RecomposeFollowsTheDesktopWithoutTheNetwork) {
+    const auto recompose = [this] {
+        const std::size_t before = Messages(shown.Text()).size();
+        cycle.Recompose();
+        const auto messages = Messages(shown.Text());
+        return std::vector<std::string>(messages.begin() + static_cast<long>(before), messages.end());
+    };
+    EXPECT_EQ(recompose(), std::vector<std::string>{}) << "no strip yet";
+    Run();
+    EXPECT_EQ(recompose(), std::vector<std::string>{}) << "the same desktop";
+
+    system.desktop.red = 200;
+    system.pages.clear();
+    system.images.clear();
+    system.calls.clear();
+    EXPECT_EQ(recompose(), (std::vector<std::string>{"", "Desktop changed", "Converting to bitmap...",
+                                                     "Setting as wallpaper...", "Done!"}));
+    EXPECT_EQ(system.calls, (std::vector<std::string>{
+                                "ReadDesktop", "ApplicationPath", "WriteFile C:\\Apps\\__dromix.tmp",
+                                "LoadPicture C:\\Apps\\__dromix.tmp", "ReadDesktop", "SaveBitmap c:\\dromix.bmp",
+                                "RemoveFile C:\\Apps\\__dromix.tmp", "SetWallpaper c:\\dromix.bmp"}));
+    EXPECT_EQ(Bitmap(), ShownOn(system.desktop));
+
+    system.desktop.red = 100;
+    system.wallpaper = "C:\\Users\\me\\beach.jpg";
+    EXPECT_EQ(recompose(), std::vector<std::string>{}) << "another wallpaper chosen";
+    system.wallpaper = "C:\\DROMIX.BMP";  // as Windows compares paths
+    EXPECT_EQ(recompose().back(), "Done!");
+}
+
 TEST(GetPath, EndsInExactlyOneBackslash) {
     for (const auto& [reported, expected] : std::vector<std::pair<std::string, std::string>>{
              {"C:\\Apps", "C:\\Apps\\"}, {"C:\\Apps\\", "C:\\Apps\\"}, {"C:\\", "C:\\"}, {"", "\\"}}) {
