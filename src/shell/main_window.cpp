@@ -98,10 +98,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    // The primary monitor's resolution, DPI or work area, or the desktop colour, may have changed: the
-    // recompose itself finds out whether they did.
-    case WM_DISPLAYCHANGE:
+    // The primary monitor's resolution or DPI (Windows tells the DPI of the window's own monitor with
+    // WM_DPICHANGED), its work area, or the desktop colour changed.
     case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) OnDesktopChange();
+        break;
+    case WM_DISPLAYCHANGE:
     case WM_SYSCOLORCHANGE:
         OnDesktopChange();
         break;
@@ -115,7 +117,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        OnDesktopChange();
         return 0;
     case kLogLinesWaiting:
         DeliverLines();

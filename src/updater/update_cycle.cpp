@@ -118,7 +118,6 @@ void UpdateCycle::Run() {
 
 void UpdateCycle::RunRecompose() {
     if (shownStrip_.empty() || !SamePath(system_.WallpaperSetting(), shownBitmap_)) return;
-    if (system_.ReadDesktop() == composedFor_) return;
     log_.AppendRaw("\r\n");
     log_.AddLog(std::string(kDesktopChanged));
     Convert(shownStrip_, TemporaryPath());
@@ -130,17 +129,14 @@ void UpdateCycle::Convert(Bytes& strip, const std::string& temporaryPath) {
     const std::string temporary = system_.WriteFile(temporaryPath, strip);
     log_.AddLog("Converting to bitmap...");
     std::string bitmap;
-    Desktop desktop;
     {
         // The decoded strip goes once written: a wallpaper's worth of pixels is never held.
         const Picture picture = system_.LoadPicture(temporary);
-        desktop = system_.ReadDesktop();
-        ComposedWallpaper wallpaper(picture, desktop);
+        ComposedWallpaper wallpaper(picture, system_.ReadDesktop());
         bitmap = system_.SaveBitmap(wallpaper, bitmapPath_);
     }
     if (&strip != &shownStrip_) shownStrip_ = std::move(strip);
     shownBitmap_ = bitmap;
-    composedFor_ = desktop;
     system_.RemoveFile(temporary);
 
     log_.AddLog("Setting as wallpaper...");

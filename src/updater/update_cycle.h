@@ -30,9 +30,8 @@ public:
 
     // Composes the last strip again for the desktop as it is now, without the network: a blank line,
     // kDesktopChanged, then the cycle's lines from "Converting to bitmap..." on. Does nothing (and
-    // logs nothing) before a strip has become the bitmap, when the wallpaper setting names another
-    // file than the bitmap last written, or when the desktop is the one it was composed for. Never
-    // throws; never runs beside GetUpdate.
+    // logs nothing) before a strip has become the bitmap, or when the wallpaper setting names another
+    // file than the bitmap last written. Never throws; never runs beside GetUpdate.
     void Recompose() noexcept;
 
     // The program's directory with exactly one trailing backslash.
@@ -55,10 +54,9 @@ private:
     // The located strip URL of the last download attempt.
     std::string lastUrl_{kNoStripYet};
     // The strip the bitmap holds, as downloaded (a few hundred kilobytes, where its decoded pixels
-    // would take megabytes), the bitmap written and the desktop it was composed for.
+    // would take megabytes), and the bitmap written.
     Bytes shownStrip_;
     std::string shownBitmap_;
-    Desktop composedFor_;
 };
 
 }  // namespace dromix

@@ -22,7 +22,6 @@ struct Desktop {
     PixelRect workArea;       // the part the taskbar leaves, relative to the monitor's top left corner
     std::uint32_t dpi = 96;
     std::uint8_t red = 0, green = 0, blue = 0;  // the desktop colour, around the strip
-    bool operator==(const Desktop&) const = default;
 };
 
 // A strip's pixels are meant to be seen at 96 DPI: 1.5 times as many at 144 DPI.

@@ -48,7 +48,6 @@ public:
     std::uint32_t Width() const override { return layout_.width; }
     std::uint32_t Height() const override { return layout_.height; }
     void FillRow(std::uint32_t y, std::uint8_t* bgr) override;
-    const WallpaperLayout& Layout() const { return layout_; }
 
 private:
     WallpaperLayout layout_;

@@ -140,8 +140,7 @@ struct Responsiveness {
 
 class Program {
 public:
-    // On the desktop named `desktop` when one is given (see DromixProcess).
-    explicit Program(const wchar_t* desktop = nullptr) : process_(desktop), main_(process_.MainWindow()) {
+    Program() : main_(process_.MainWindow()) {
         if (!main_) throw std::runtime_error("Dromix's main window did not appear");
         for (HWND child : dromix::testing::ChildrenOf(main_)) {
             if (GetDlgCtrlID(child) == IDC_LOG) logBox_ = child;

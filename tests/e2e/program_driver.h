@@ -64,20 +64,10 @@ inline BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     return TRUE;
 }
 
-// A desktop of the window station, open for the test to find windows on and to join.
-struct DesktopKind : NullIsNone<HDESK> {
-    static bool Close(Type desktop) noexcept { return CloseDesktop(desktop) != FALSE; }
-};
-using UniqueDesktop = UniqueHandle<DesktopKind>;
-
-// Top-level windows of a process, visible or not, on `desktop` (null: the test's own).
-inline std::vector<HWND> TopWindowsOf(DWORD pid, HDESK desktop = nullptr) {
+// Top-level windows of a process, visible or not.
+inline std::vector<HWND> TopWindowsOf(DWORD pid) {
     WindowSearch search{pid, {}};
-    if (desktop) {
-        EnumDesktopWindows(desktop, &CollectWindowOf, reinterpret_cast<LPARAM>(&search));
-    } else {
-        EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
-    }
+    EnumWindows(&CollectWindowOf, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -88,18 +78,16 @@ inline std::vector<HWND> ChildrenOf(HWND parent) {
 }
 
 // The first top-level window of `pid` with the class (and, when given, the caption).
-inline HWND FindTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr,
-                          HDESK desktop = nullptr) {
-    for (HWND window : TopWindowsOf(pid, desktop)) {
+inline HWND FindTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
+    for (HWND window : TopWindowsOf(pid)) {
         if (ClassOf(window) == cls && (!caption || TextOf(window) == caption)) return window;
     }
     return nullptr;
 }
 
-inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr,
-                             HDESK desktop = nullptr) {
+inline HWND WaitForTopWindow(DWORD pid, const std::wstring& cls, const wchar_t* caption = nullptr) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption, desktop)) != nullptr; });
+    WaitUntil([&] { return (found = FindTopWindow(pid, cls, caption)) != nullptr; });
     return found;
 }
 // The About window that `main` of process `pid` has open, or null.
@@ -162,16 +150,13 @@ private:
 };
 
 
-// One running Dromix.exe; ended (if it has not ended by itself) when the test is over. Started on the
-// desktop named `desktop` (made when it is not there) instead of the test's own, when one is given.
+// One running Dromix.exe; ended (if it has not ended by itself) when the test is over.
 class DromixProcess {
 public:
-    explicit DromixProcess(const wchar_t* desktop = nullptr) {
+    DromixProcess() {
         std::wstring command = L"\"" + BuildTreePath(L"src\\app\\Dromix.exe") + L"\"";
-        std::wstring desktopName = desktop ? desktop : L"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (desktop) startup.lpDesktop = desktopName.data();
         PROCESS_INFORMATION info{};
         if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &info)) {
@@ -180,12 +165,6 @@ public:
         const UniqueKernelHandle thread(info.hThread);  // not needed
         process_.reset(info.hProcess);
         pid_ = info.dwProcessId;
-        if (desktop) {
-            WaitUntil([&] {
-                desktop_.reset(OpenDesktopW(desktop, 0, FALSE, GENERIC_ALL));
-                return static_cast<bool>(desktop_);
-            });
-        }
     }
     ~DromixProcess() {
         if (!Ended(0)) {
@@ -203,11 +182,10 @@ public:
     }
 
     // The main window once it is there, or null.
-    HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix", desktop_.get()); }
+    HWND MainWindow() const { return WaitForTopWindow(pid_, L"Dromix.MainWindow", L"Dromix"); }
 
 private:
     UniqueKernelHandle process_;
-    UniqueDesktop desktop_;
     DWORD pid_ = 0;
 };
 

@@ -1,22 +1,20 @@
 #pragma once
-// Pictures as the tests see them, independent of the program's own code: a strip decoded with WIC
-// directly, a bitmap file read by its headers, and the check that a bitmap is the wallpaper showing a
-// strip whole.
+// Pictures as the tests see them: a strip decoded with WIC directly, a bitmap file read by its headers,
+// and the wallpaper the program should make of a strip for the desktop as the test reads it (its
+// layout and scaling are the core's, tested on their own on the host).
 #include <windows.h>
 #include <wincodec.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "bmp_writer.h"
 #include "handles.h"
+#include "wallpaper_picture.h"
 
 namespace dromix::e2e {
 
@@ -64,30 +62,6 @@ inline std::optional<Rgb> DecodeWithWic(const std::wstring& path) {
     return result;
 }
 
-// `picture` at width x height no larger than its own, each pixel the average of the part of the
-// picture it covers, each source pixel weighted by its share of that area: a strip shown smaller.
-inline Rgb AreaAverage(const Rgb& picture, std::uint32_t width, std::uint32_t height) {
-    const double sx = static_cast<double>(picture.width) / width;
-    const double sy = static_cast<double>(picture.height) / height;
-    Rgb result{width, height, std::vector<std::uint8_t>(std::size_t{width} * height * 3)};
-    for (std::uint32_t y = 0; y < height; ++y) {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            double sum[3] = {};
-            for (auto j = static_cast<std::uint32_t>(y * sy); j < picture.height && j < (y + 1) * sy; ++j) {
-                const double along = std::min<double>(j + 1, (y + 1) * sy) - std::max<double>(j, y * sy);
-                for (auto i = static_cast<std::uint32_t>(x * sx); i < picture.width && i < (x + 1) * sx; ++i) {
-                    const double share = along * (std::min<double>(i + 1, (x + 1) * sx) - std::max<double>(i, x * sx));
-                    for (std::size_t c = 0; c < 3; ++c) sum[c] += share * picture.rgb[(std::size_t{j} * picture.width + i) * 3 + c];
-                }
-            }
-            for (std::size_t c = 0; c < 3; ++c) {
-                result.rgb[(std::size_t{y} * width + x) * 3 + c] = static_cast<std::uint8_t>(sum[c] / (sx * sy) + 0.5);
-            }
-        }
-    }
-    return result;
-}
-
 // A BMP file of 24 or 32 bits a pixel without compression, read by its headers; nullopt for
 // anything else or a file whose size does not match them.
 inline std::optional<Rgb> ReadBmp(const std::vector<std::uint8_t>& file) {
@@ -117,66 +91,34 @@ inline std::optional<Rgb> ReadBmp(const std::vector<std::uint8_t>& file) {
     return picture;
 }
 
-// The primary monitor as a program sees it, and the desktop colour.
-struct Screen {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    RECT work{};  // relative to the screen's top left corner
-    std::uint8_t colour[3] = {};  // red, green, blue
-};
-
-Screen PrimaryScreen() {
+// The primary monitor and the desktop colour as this process reads them, at `dpi`.
+inline Desktop DesktopAsSeen(std::uint32_t dpi = 96) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
-    const COLORREF colour = GetSysColor(COLOR_DESKTOP);
     const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    const COLORREF colour = GetSysColor(COLOR_DESKTOP);
     return {static_cast<std::uint32_t>(m.right - m.left), static_cast<std::uint32_t>(m.bottom - m.top),
-            {info.rcWork.left - m.left, info.rcWork.top - m.top, info.rcWork.right - m.left, info.rcWork.bottom - m.top},
-            {GetRValue(colour), GetGValue(colour), GetBValue(colour)}};
+            {w.left - m.left, w.top - m.top, w.right - m.left, w.bottom - m.top}, dpi,
+            GetRValue(colour), GetGValue(colour), GetBValue(colour)};
 }
 
-// `bitmap` is the wallpaper for `screen` with the whole of `strip` in it: the screen's size, and the
-// desktop colour all around one rectangle (returned) that is centred in the work area, in the strip's
-// proportion, and holds the strip; shown smaller, each pixel within 2 of the strip's area average.
-RECT ExpectShownWhole(const Rgb& bitmap, const Rgb& strip, const Screen& screen) {
-    EXPECT_EQ(bitmap.width, screen.width);
-    EXPECT_EQ(bitmap.height, screen.height);
-    LONG left = LONG_MAX, top = LONG_MAX, right = 0, bottom = 0;
-    for (LONG y = 0; y < LONG(bitmap.height); ++y) {
-        for (LONG x = 0; x < LONG(bitmap.width); ++x) {
-            if (!std::equal(screen.colour, screen.colour + 3, &bitmap.rgb[(std::size_t(y) * bitmap.width + std::size_t(x)) * 3])) {
-                left = std::min(left, x), right = std::max(right, x + 1);
-                top = std::min(top, y), bottom = std::max(bottom, y + 1);
-            }
+// The wallpaper of `strip` for `desktop`: the whole strip, placed and scaled as the program does it,
+// the desktop colour around it.
+inline Rgb Composed(const Rgb& strip, const Desktop& desktop) {
+    Picture picture{strip.width, strip.height, {}};
+    picture.Allocate();
+    for (std::uint32_t y = 0; y < strip.height; ++y) {
+        auto* row = const_cast<std::uint8_t*>(picture.Row(y));  // the picture's own, to fill
+        for (std::size_t x = 0, at = std::size_t{y} * strip.width * 3; x < strip.width; ++x, at += 3) {
+            row[x * 4] = strip.rgb[at + 2], row[x * 4 + 1] = strip.rgb[at + 1], row[x * 4 + 2] = strip.rgb[at];
         }
     }
-    const RECT area{left, top, right, bottom};
-    if (right <= left) {
-        ADD_FAILURE() << "the bitmap is the desktop colour only";
-        return area;
-    }
-    const LONG width = right - left, height = bottom - top;
-    EXPECT_LE(std::labs(width * LONG(strip.height) - height * LONG(strip.width)), LONG(std::max(strip.width, strip.height)))
-        << width << " x " << height << " is not in the strip's proportion";
-    EXPECT_GE(left, screen.work.left);
-    EXPECT_GE(top, screen.work.top);
-    EXPECT_NEAR(left - screen.work.left, screen.work.right - right, 1) << "centred across the work area";
-    EXPECT_NEAR(top - screen.work.top, screen.work.bottom - bottom, 1) << "centred down the work area";
-    if (width <= LONG(strip.width)) {
-        const Rgb expected = AreaAverage(strip, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
-        int off = 0;
-        for (LONG y = 0; y < height; ++y) {
-            for (LONG x = 0; x < width; ++x) {
-                for (std::size_t c = 0; c < 3; ++c) {
-                    const int shown = bitmap.rgb[(std::size_t(top + y) * bitmap.width + std::size_t(left + x)) * 3 + c];
-                    off += std::abs(shown - expected.rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3 + c]) > 2;
-                }
-            }
-        }
-        EXPECT_EQ(off, 0) << "channels further than 2 from the strip's area average";
-    }
-    return area;
+    ComposedWallpaper wallpaper(picture, desktop);
+    std::vector<std::uint8_t> file;
+    WriteBmp(wallpaper, [&](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    return ReadBmp(file).value_or(Rgb{});
 }
 
 }  // namespace dromix::e2e

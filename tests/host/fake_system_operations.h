@@ -37,8 +37,8 @@ public:
     std::vector<std::string> calls;  // "Operation argument", in order
     std::string applicationPath = "C:\\Apps";
     std::string wallpaper;  // the path last set as wallpaper: the setting
-    // A screen of 4 x 3 pixels: the fake picture (2 x 1) fits at its size, a pixel from the top left.
-    Desktop desktop{4, 3, {0, 0, 4, 3}, 96, 7, 8, 9};
+    // A screen of the fake picture's size (2 x 1, too small for a margin): the bitmap is the picture.
+    Desktop desktop{2, 1, {0, 0, 2, 1}, 96};
 
     // When set, WriteFile/SaveBitmap answer as if the given path were refused and they fell back.
     std::optional<std::string> writeFileFallback;
