@@ -98,8 +98,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    // The primary monitor's resolution or DPI (Windows tells the DPI of the window's own monitor with
-    // WM_DPICHANGED), its work area, or the desktop colour changed.
+    // The primary monitor's resolution or DPI, its work area, or the desktop colour changed (the
+    // window's own monitor's DPI too, below: that is the primary monitor's when the window is on it).
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA) OnDesktopChange();
         break;
@@ -117,6 +117,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        if (MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST) ==
+            MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)) {
+            OnDesktopChange();
+        }
         return 0;
     case kLogLinesWaiting:
         DeliverLines();

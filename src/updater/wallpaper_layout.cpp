@@ -44,7 +44,9 @@ WallpaperLayout LayOut(std::uint32_t stripWidth, std::uint32_t stripHeight, cons
     const std::int64_t bottom = std::clamp<std::int64_t>(screen.Of(desktop.workArea.bottom), 0, height);
     PixelRect work{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right),
                    static_cast<std::int32_t>(bottom)};
-    if (right <= left || bottom <= top) work = {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+    if (right <= left || bottom <= top) {
+        work = {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+    }
 
     const std::int64_t roomWidth = std::max<std::int64_t>(1, work.Width() - 2 * (work.Width() / kMarginDivisor));
     const std::int64_t roomHeight = std::max<std::int64_t>(1, work.Height() - 2 * (work.Height() / kMarginDivisor));

@@ -87,11 +87,14 @@ void ScaledPicture::FillRow(std::uint32_t y, std::uint8_t* bgr) {
     if (row.count == 1) {
         for (std::size_t i = 0; i < count; ++i) blended[i] = static_cast<std::uint16_t>(first[i] << 8);
     } else if (row.count == 2) {
-        const std::uint32_t w0 = weights_[row.weights];
-        const std::uint32_t w1 = weights_[row.weights + 1];
+        // w0 * a + w1 * b as (a << 14) + w1 * (b - a): the same sum with one multiplication.
+        const std::int32_t w1 = weights_[row.weights + 1];
         const std::uint8_t* second = picture_.Row(row.first + 1);
-        for (std::size_t i = 0; i < count; ++i) {
-            blended[i] = static_cast<std::uint16_t>((w0 * first[i] + w1 * second[i] + 32) >> 6);
+        for (std::size_t i = 0; i < count; i += 4) {
+            for (std::size_t c = i; c < i + 3; ++c) {
+                const std::int32_t sum = (first[c] << kWeightBits) + w1 * (second[c] - first[c]);
+                blended[c] = static_cast<std::uint16_t>((static_cast<std::uint32_t>(sum) + 32) >> 6);
+            }
         }
     } else {
         std::fill(sums_.begin(), sums_.end(), 0u);
@@ -106,16 +109,19 @@ void ScaledPicture::FillRow(std::uint32_t y, std::uint8_t* bgr) {
     constexpr int kShift = 2 * kWeightBits - 6;
     constexpr std::uint32_t kHalf = 1u << (kShift - 1);
     if (width_ > sourceWidth) {
-        // Enlarging: every column is two taps (one with its second weight 0).
+        // Enlarging: every column is two taps (one with its second weight 0), summed as above.
+        const auto blend = [](std::int32_t a, std::int32_t b, std::int32_t w1) {
+            const auto sum = static_cast<std::uint32_t>((a << kWeightBits) + w1 * (b - a));
+            return static_cast<std::uint8_t>((sum + kHalf) >> kShift);
+        };
         for (std::uint32_t x = 0; x < width_; ++x, bgr += 3) {
             const Taps& column = columns_[x];
-            const std::uint16_t* source = blended + std::size_t{column.first} * 4;
-            const std::uint32_t w0 = weights_[column.weights];
-            const std::uint32_t w1 = kOne - w0;
-            const std::uint16_t* next = column.count == 2 ? source + 4 : source;
-            bgr[0] = static_cast<std::uint8_t>((kHalf + w0 * source[0] + w1 * next[0]) >> kShift);
-            bgr[1] = static_cast<std::uint8_t>((kHalf + w0 * source[1] + w1 * next[1]) >> kShift);
-            bgr[2] = static_cast<std::uint8_t>((kHalf + w0 * source[2] + w1 * next[2]) >> kShift);
+            const std::uint16_t* a = blended + std::size_t{column.first} * 4;
+            const std::uint16_t* b = a + (column.count - 1) * 4;
+            const auto w1 = static_cast<std::int32_t>(kOne - weights_[column.weights]);
+            bgr[0] = blend(a[0], b[0], w1);
+            bgr[1] = blend(a[1], b[1], w1);
+            bgr[2] = blend(a[2], b[2], w1);
         }
         return;
     }
@@ -146,7 +152,8 @@ const Picture& Validated(const Picture& picture) {
 
 ComposedWallpaper::ComposedWallpaper(const Picture& strip, const Desktop& desktop)
     : layout_(LayOut(Validated(strip).width, strip.height, desktop)),
-      strip_(strip, static_cast<std::uint32_t>(layout_.strip.Width()), static_cast<std::uint32_t>(layout_.strip.Height())) {
+      strip_(strip, static_cast<std::uint32_t>(layout_.strip.Width()),
+             static_cast<std::uint32_t>(layout_.strip.Height())) {
     background_.resize(std::size_t{layout_.width} * 3);
     for (std::size_t at = 0; at < background_.size(); at += 3) {
         background_[at] = desktop.blue;

@@ -131,7 +131,9 @@ TEST(ScaledPicture, AveragesWhenShrinkingAndInterpolatesWhenEnlarging) {
         std::vector<std::uint8_t> bgr(std::size_t{width} * 3);
         for (std::uint32_t y = 0; y < height; ++y) {
             scaled.FillRow(y, bgr.data());
-            for (std::size_t x = 0; x < bgr.size(); x += 3) result[y].push_back(bgr[x + 1] + bgr[x] == 255 && bgr[x + 2] == 7 ? bgr[x] : -1);
+            for (std::size_t x = 0; x < bgr.size(); x += 3) {
+                result[y].push_back(bgr[x + 1] + bgr[x] == 255 && bgr[x + 2] == 7 ? bgr[x] : -1);
+            }
         }
         return result;
     };
