@@ -60,8 +60,8 @@ void BM_ComposeWallpaper(benchmark::State& state) {
     Fill(strip);
     const auto width = static_cast<std::uint32_t>(state.range(0));
     const auto height = static_cast<std::uint32_t>(state.range(1));
-    const dromix::Desktop desktop{width, height, {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height) - 48},
-                                  static_cast<std::uint32_t>(state.range(2)), 58, 110, 165};
+    const auto right = static_cast<std::int32_t>(width), bottom = static_cast<std::int32_t>(height) - 48;
+    const dromix::Desktop desktop{width, height, {0, 0, right, bottom}, static_cast<std::uint32_t>(state.range(2)), 58, 110, 165};
     std::vector<std::uint8_t> file(dromix::kBmpHeaderSize + std::size_t{dromix::BmpRowSize(width)} * height);
     for (auto _ : state) {
         dromix::ComposedWallpaper wallpaper(strip, desktop);
