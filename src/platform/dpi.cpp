@@ -8,13 +8,19 @@ namespace {
 // Windows 10's per-monitor calls, looked up at run time: the program also runs where they are absent.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+// Windows 8.1's, in shcore.dll; 0 is MDT_EFFECTIVE_DPI.
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+template <typename Fn>
+Fn FunctionOf(HMODULE module, const char* name) {
+    const FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    // Through void(*)() so that the compilers accept the cast between function pointer types.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
 
 template <typename Fn>
 Fn User32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC proc = user32 ? GetProcAddress(user32, name) : nullptr;
-    // Through void(*)() so that the compilers accept the cast between function pointer types.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+    return FunctionOf<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 unsigned SystemDpi() {
@@ -42,6 +48,15 @@ unsigned WindowDpi(HWND window) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi > 0) return dpi;
     }
+    return SystemDpi();
+}
+
+unsigned MonitorDpi(HMONITOR monitor) {
+    // Loaded from the system's folder once, for the program's life.
+    static const UniqueModule shcore(LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    static const auto getDpiForMonitor = FunctionOf<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, 0, &x, &y)) && y > 0) return y;
     return SystemDpi();
 }
 

@@ -28,6 +28,9 @@ int FontHeight(int tenthsOfPoint, unsigned dpi);
 
 // The DPI of the monitor the window is on (the system DPI where the system cannot say).
 unsigned WindowDpi(HWND window);
+// The monitor's own DPI, as the program (aware of each monitor's DPI) sees it; the system DPI where
+// the system cannot say (before Windows 8.1).
+unsigned MonitorDpi(HMONITOR monitor);
 
 // Sizes the window so that its client area is `width` × `height` pixels, keeping its position.
 void SetClientSize(HWND window, int width, int height, unsigned dpi);

@@ -87,6 +87,10 @@ struct MenuKind : NullIsNone<HMENU> {
 struct LocalMemoryKind : NullIsNone<HLOCAL> {
     static bool Close(Type memory) noexcept { return LocalFree(memory) == nullptr; }
 };
+// A library loaded at run time.
+struct ModuleKind : NullIsNone<HMODULE> {
+    static bool Close(Type module) noexcept { return FreeLibrary(module) != FALSE; }
+};
 template <typename Interface>
 struct ComKind : NullIsNone<Interface*> {
     static bool Close(Interface* object) noexcept {
@@ -102,6 +106,7 @@ using UniqueFont = UniqueHandle<FontKind>;
 using UniqueIcon = UniqueHandle<IconKind>;
 using UniqueMenu = UniqueHandle<MenuKind>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryKind>;
+using UniqueModule = UniqueHandle<ModuleKind>;
 template <typename Interface>
 using ComPtr = UniqueHandle<ComKind<Interface>>;
 

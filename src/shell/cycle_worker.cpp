@@ -21,7 +21,14 @@ CycleWorker::~CycleWorker() {
 
 void CycleWorker::Start() {
     if (busy_.exchange(true)) return;
+    cycleWanted_ = true;
     SetEvent(wake_.get());
+}
+
+void CycleWorker::Recompose() {
+    recomposeWanted_ = true;
+    // While busy, the worker finds the request itself once it is done.
+    if (!busy_.exchange(true)) SetEvent(wake_.get());
 }
 
 unsigned __stdcall CycleWorker::Run(void* self) {
@@ -31,9 +38,13 @@ unsigned __stdcall CycleWorker::Run(void* self) {
     for (;;) {
         WaitForSingleObject(worker->wake_.get(), INFINITE);
         if (worker->stopping_) return 0;
-        // The cycle reports its own failures in the log and never throws.
-        worker->cycle_.GetUpdate();
-        worker->busy_ = false;
+        // The cycle reports its own failures in the log and never throws; so does the recompose.
+        do {
+            if (worker->cycleWanted_.exchange(false)) worker->cycle_.GetUpdate();
+            while (worker->recomposeWanted_.exchange(false)) worker->cycle_.Recompose();
+            worker->busy_ = false;
+            // A recompose asked for after the check above found the worker busy and left it to it.
+        } while (worker->recomposeWanted_ && !worker->busy_.exchange(true));
     }
 }
 

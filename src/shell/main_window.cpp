@@ -10,6 +10,10 @@ namespace dromix {
 namespace {
 
 constexpr UINT_PTR kUpdateTimerId = 1;
+// A change of the screen comes as a burst of messages (a new resolution brings a new work area too):
+// the wallpaper is composed again once they have been quiet this long.
+constexpr UINT_PTR kDesktopSettleTimerId = 2;
+constexpr UINT kDesktopSettleMs = 1000;
 // Posted by the log relay when the cycle has written lines.
 constexpr UINT kLogLinesWaiting = WM_APP + 1;
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -88,6 +92,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnTimer();
             return 0;
         }
+        if (wParam == kDesktopSettleTimerId) {
+            KillTimer(window_, kDesktopSettleTimerId);
+            cycles_.Recompose();
+            return 0;
+        }
+        break;
+    // The primary monitor's resolution or DPI, its work area, or the desktop colour changed (the
+    // window's own monitor's DPI too, below: that is the primary monitor's when the window is on it).
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) OnDesktopChange();
+        break;
+    case WM_DISPLAYCHANGE:
+    case WM_SYSCOLORCHANGE:
+        OnDesktopChange();
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
@@ -99,6 +117,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        if (MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST) ==
+            MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)) {
+            OnDesktopChange();
+        }
         return 0;
     case kLogLinesWaiting:
         DeliverLines();
@@ -204,6 +226,11 @@ void MainWindow::OnTimer() {
     if (schedule_.Tick()) cycles_.Start();
 }
 
+// Each message of a burst starts the settling time again. Without a timer the request goes at once.
+void MainWindow::OnDesktopChange() {
+    if (!SetTimer(window_, kDesktopSettleTimerId, kDesktopSettleMs, nullptr)) cycles_.Recompose();
+}
+
 // Minimised: the icon goes to the tray and the window off the screen. If the shell refuses the icon
 // the window stays minimised on the taskbar, so the user can still reach it.
 void MainWindow::IntoTray() {
@@ -251,12 +278,14 @@ void MainWindow::Close() {
 void MainWindow::EndForFatalError() {
     ending_ = true;
     KillTimer(window_, kUpdateTimerId);
+    KillTimer(window_, kDesktopSettleTimerId);
     tray_.reset();
 }
 
 void MainWindow::OnDestroy() {
     OnFatalError(nullptr);
     KillTimer(window_, kUpdateTimerId);
+    KillTimer(window_, kDesktopSettleTimerId);
     tray_.reset();
     relay_.Target(nullptr, 0);
     log_.OnChange(nullptr);

@@ -54,6 +54,7 @@ private:
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
     void DeliverLines();
     void OnTimer();
+    void OnDesktopChange();
     void OnDestroy();
     void EndForFatalError();
 

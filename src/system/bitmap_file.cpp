@@ -5,6 +5,7 @@
 
 #include "bmp_writer.h"
 #include "errors.h"
+#include "picture.h"
 
 namespace dromix {
 namespace {
@@ -37,7 +38,7 @@ private:
 
 }  // namespace
 
-void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::wstring& target) {
+void SaveBitmapFile(const FileAccess& files, RowSource& rows, const std::wstring& target) {
     const std::wstring temporary = target + kUnfinishedBitmapSuffix;
     // Removed unless the move over the target took it.
     bool moved = false;
@@ -47,11 +48,11 @@ void SaveBitmapFile(const FileAccess& files, const Picture& picture, const std::
     try {
         UniqueFile file = files.Create(temporary);
         BufferedWriter writer(file, temporary);
-        WriteBmp(picture, [&writer](std::span<const std::uint8_t> piece) { writer.Write(piece); });
+        WriteBmp(rows, [&writer](std::span<const std::uint8_t> piece) { writer.Write(piece); });
         writer.Flush();
         FileAccess::Finish(file, temporary);
     } catch (const std::bad_alloc&) {  // the temporary file goes, the target stays as it was
-        throw UpdateError(NotEnoughMemoryFor(picture.width, picture.height));
+        throw UpdateError(NotEnoughMemoryFor(rows.Width(), rows.Height()));
     }
     FileAccess::Replace(temporary, target);
     moved = true;

@@ -1,6 +1,5 @@
 #include "system_error.h"
 
-#include <cstdio>
 
 #include "errors.h"
 #include "handles.h"
@@ -76,10 +75,12 @@ std::string WordsFor(DWORD code) {
 
 // A code nobody has words for: still a sentence, with the code for whoever looks it up.
 std::string NoDescription(DWORD code) {
-    char number[16];
-    const bool hresult = HRESULT_SEVERITY(code) == SEVERITY_ERROR;
-    std::snprintf(number, sizeof number, hresult ? "0x%08lX" : "%lu", static_cast<unsigned long>(code));
-    return std::string("The system reported an error it has no description for (code ") + number + ")";
+    std::string number = std::to_string(code);
+    if (HRESULT_SEVERITY(code) == SEVERITY_ERROR) {  // as 0x and eight hexadecimal digits
+        number = "0x";
+        for (int shift = 28; shift >= 0; shift -= 4) number += "0123456789ABCDEF"[(code >> shift) & 0xF];
+    }
+    return "The system reported an error it has no description for (code " + number + ")";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "win32_system_operations.h"
 
+#include <algorithm>
+
 #include "bitmap_file.h"
+#include "dpi.h"
 #include "picture_decoder.h"
 #include "system_error.h"
 #include "path_join.h"
@@ -101,12 +104,40 @@ void Win32SystemOperations::RemoveFile(const std::string& path) { FileAccess::De
 
 Picture Win32SystemOperations::LoadPicture(const std::string& path) { return DecodePictureFile(Utf8ToWide(path)); }
 
-std::string Win32SystemOperations::SaveBitmap(const Picture& picture, const std::string& path) {
+// The monitor holding the screen's top left corner is the primary one, whose desktop the wallpaper
+// fills (other monitors show it as the user's style places it).
+Desktop Win32SystemOperations::ReadDesktop() {
+    const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) ThrowLastError("The screen's size cannot be read");
+    const RECT& screen = info.rcMonitor;
+    const RECT& work = info.rcWork;
+    const COLORREF colour = GetSysColor(COLOR_DESKTOP);
+    Desktop desktop;
+    desktop.width = static_cast<std::uint32_t>(std::max(0L, screen.right - screen.left));
+    desktop.height = static_cast<std::uint32_t>(std::max(0L, screen.bottom - screen.top));
+    desktop.workArea = {work.left - screen.left, work.top - screen.top, work.right - screen.left,
+                        work.bottom - screen.top};
+    desktop.dpi = MonitorDpi(monitor);
+    desktop.red = GetRValue(colour);
+    desktop.green = GetGValue(colour);
+    desktop.blue = GetBValue(colour);
+    return desktop;
+}
+
+std::string Win32SystemOperations::SaveBitmap(RowSource& rows, const std::string& path) {
     return WriteWithFallback(path, CycleFile::Bitmap,
-                             [&](const std::wstring& target) { SaveBitmapFile(files_, picture, target); });
+                             [&](const std::wstring& target) { SaveBitmapFile(files_, rows, target); });
 }
 
 void Win32SystemOperations::SetWallpaper(const std::string& path) { SetDesktopWallpaper(Utf8ToWide(path)); }
+
+std::string Win32SystemOperations::WallpaperSetting() {
+    wchar_t path[1024] = {};
+    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, 1024, path, 0)) return {};
+    return WideToUtf8(path);
+}
 
 std::string Win32SystemOperations::ApplicationPath() { return WideToUtf8(ApplicationDirectory()); }
 

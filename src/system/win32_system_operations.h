@@ -37,8 +37,10 @@ public:
     std::string WriteFile(const std::string& path, const Bytes& bytes) override;
     void RemoveFile(const std::string& path) override;
     Picture LoadPicture(const std::string& path) override;
-    std::string SaveBitmap(const Picture& picture, const std::string& path) override;
+    Desktop ReadDesktop() override;
+    std::string SaveBitmap(RowSource& rows, const std::string& path) override;
     void SetWallpaper(const std::string& path) override;
+    std::string WallpaperSetting() override;
     std::string ApplicationPath() override;
 
 private:

@@ -1,18 +1,34 @@
 #include "activity_log.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 
 namespace dromix {
+namespace {
+
+// `value` in at least `digits` digits, zeros in front. By hand: the C library's formatted printing
+// would bring about 28 KB of its own into the program.
+void AppendNumber(std::string& line, int value, int digits, char after) {
+    char text[12];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    line.append(static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, digits - (end - text))), '0');
+    line.append(text, static_cast<std::size_t>(end - text)).push_back(after);
+}
+
+}  // namespace
 
 std::string FormatLogLine(const LocalTime& t, std::string_view message) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d | ", t.month, t.day, t.year,
-                  t.hour, t.minute, t.second);
     std::string line;
-    line.reserve(std::char_traits<char>::length(stamp) + message.size() + 2);
-    line.append(stamp).append(message).append("\r\n");
+    line.reserve(22 + message.size() + 2);
+    AppendNumber(line, t.month, 2, '-');
+    AppendNumber(line, t.day, 2, '-');
+    AppendNumber(line, t.year, 4, ' ');
+    AppendNumber(line, t.hour, 2, ':');
+    AppendNumber(line, t.minute, 2, ':');
+    AppendNumber(line, t.second, 2, ' ');
+    line.append("| ").append(message).append("\r\n");
     return line;
 }
 

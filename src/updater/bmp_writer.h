@@ -6,7 +6,7 @@
 #include <functional>
 #include <span>
 
-#include "picture.h"
+#include "row_source.h"
 
 namespace dromix {
 
@@ -15,9 +15,9 @@ inline constexpr std::size_t kBmpHeaderSize = 14 + 40;
 // Bytes of one padded 24-bit row.
 std::uint32_t BmpRowSize(std::uint32_t width);
 
-// Streams the file to `write` in pieces (the headers, then one piece per row), so that a large
-// picture never needs a second full-size buffer. Raises UpdateError for an empty or oversize
-// picture, or one whose pixel buffer does not match its size.
-void WriteBmp(const Picture& picture, const std::function<void(std::span<const std::uint8_t>)>& write);
+// Streams the file to `write` in pieces (the headers, then one piece per row, each asked of `rows`
+// as it is written), so that no full-size buffer is ever needed. Raises UpdateError for a picture of
+// no pixels or beyond the limits, and passes on what `rows` raises.
+void WriteBmp(RowSource& rows, const std::function<void(std::span<const std::uint8_t>)>& write);
 
 }  // namespace dromix

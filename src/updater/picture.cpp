@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "picture_sniffer.h"
+
 namespace dromix {
 
 std::uint32_t Picture::BandRows(std::uint32_t width) {
@@ -29,6 +31,13 @@ void Picture::Allocate() {
 const std::uint8_t* Picture::Row(std::uint32_t y) const {
     const std::uint32_t rows = BandRows(width);
     return bands[y / rows].data() + std::size_t{width} * 4 * (y % rows);
+}
+
+void Picture::Validate() const {
+    CheckPictureSize(width, height);
+    bool matches = bands.size() == BandCount();
+    for (std::size_t band = 0; matches && band < bands.size(); ++band) matches = bands[band].size() == BandBytes(band);
+    if (!matches) throw UpdateError("The picture's pixels do not match its size");
 }
 
 }  // namespace dromix

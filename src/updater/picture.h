@@ -26,6 +26,8 @@ struct Picture {
     void Allocate();
     // The width * 4 bytes of row `y`, the bands laid out as Allocate lays them out.
     const std::uint8_t* Row(std::uint32_t y) const;
+    // Raises UpdateError for an empty or oversize picture, or one whose bands do not match its size.
+    void Validate() const;
 };
 
 // Limits checked against a picture's declared size before any pixel memory is allocated.

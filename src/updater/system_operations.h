@@ -1,12 +1,14 @@
 #pragma once
 // The narrow set of system operations the update cycle needs. The Windows implementation lives in
-// win32/; tests substitute a fake. Every failure is an exception (UpdateError or a subclass) whose
+// src/system; tests substitute a fake. Every failure is an exception (UpdateError or a subclass) whose
 // what() is a clear description for the log. Text is UTF-8.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "picture.h"
+#include "row_source.h"
+#include "wallpaper_layout.h"
 
 namespace dromix {
 
@@ -42,13 +44,18 @@ public:
     // Decodes the picture file at `path`; raises on anything it cannot decode.
     virtual Picture LoadPicture(const std::string& path) = 0;
 
-    // Saves `picture` as a bitmap file replacing `path` atomically: the file at `path` is either
-    // untouched or holds the complete new bitmap. Returns the path actually written (a per-user
-    // equivalent when `path` itself is refused).
-    virtual std::string SaveBitmap(const Picture& picture, const std::string& path) = 0;
+    // The primary monitor (its size and work area in physical pixels, its DPI) and the desktop colour.
+    virtual Desktop ReadDesktop() = 0;
+
+    // Saves the picture `rows` make as a bitmap file replacing `path` atomically: the file at `path`
+    // is either untouched or holds the complete new bitmap. Returns the path actually written (a
+    // per-user equivalent when `path` itself is refused).
+    virtual std::string SaveBitmap(RowSource& rows, const std::string& path) = 0;
 
     // Makes the bitmap at `path` the desktop wallpaper and stores the setting; raises on failure.
     virtual void SetWallpaper(const std::string& path) = 0;
+    // The file the stored wallpaper setting names; empty for none, or when it cannot be read.
+    virtual std::string WallpaperSetting() = 0;
 
     // The program's own directory as the system reports it (with or without a trailing backslash).
     virtual std::string ApplicationPath() = 0;

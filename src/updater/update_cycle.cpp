@@ -9,6 +9,7 @@
 #include "path_join.h"
 #include "printable_text.h"
 #include "strip_locator.h"
+#include "wallpaper_picture.h"
 
 namespace dromix {
 namespace {
@@ -49,6 +50,14 @@ void ReportError(LogSink& log, const char* description, const char* detail = nul
     }
 }
 
+// Windows compares its paths without regard to the case of their letters.
+bool SamePath(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
 }  // namespace
 
 std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.ApplicationPath()); }
@@ -56,9 +65,10 @@ std::string UpdateCycle::GetPath() { return WithTrailingBackslash(system_.Applic
 std::string UpdateCycle::TemporaryPath() { return GetPath() + std::string(kTempFileName); }
 
 // Nothing escapes: every failure ends the cycle as one "Error: " line.
-void UpdateCycle::GetUpdate() noexcept {
+template <typename Steps>
+void UpdateCycle::Guarded(Steps&& steps) noexcept {
     try {
-        Run();
+        steps();
     } catch (const UpdateError& e) {
         ReportError(log_, e.what());
     } catch (const std::bad_alloc&) {
@@ -69,6 +79,14 @@ void UpdateCycle::GetUpdate() noexcept {
     } catch (...) {
         ReportError(log_, kUnexpectedError);
     }
+}
+
+void UpdateCycle::GetUpdate() noexcept {
+    Guarded([this] { Run(); });
+}
+
+void UpdateCycle::Recompose() noexcept {
+    Guarded([this] { RunRecompose(); });
 }
 
 void UpdateCycle::Run() {
@@ -94,16 +112,31 @@ void UpdateCycle::Run() {
 
     const std::string url = DownloadUrl(strip, page.url);
     log_.AddLog("Downloading < " + Printable(url) + " >");
-    std::string temporary;
-    {
-        // The download is let go once written: decoding a large picture in a 32-bit process needs the room.
-        const Bytes image = system_.FetchBytes(url);
-        temporary = system_.WriteFile(temporaryPath, image);
-    }
+    Bytes image = system_.FetchBytes(url);
+    Convert(image, temporaryPath);
+}
 
+void UpdateCycle::RunRecompose() {
+    if (shownStrip_.empty() || !SamePath(system_.WallpaperSetting(), shownBitmap_)) return;
+    log_.AppendRaw("\r\n");
+    log_.AddLog(std::string(kDesktopChanged));
+    Convert(shownStrip_, TemporaryPath());
+}
+
+// From the downloaded bytes on: the temporary file, the bitmap composed for the desktop as it is now,
+// the wallpaper. Once the bitmap holds the strip, its bytes are kept (taken from `strip`).
+void UpdateCycle::Convert(Bytes& strip, const std::string& temporaryPath) {
+    const std::string temporary = system_.WriteFile(temporaryPath, strip);
     log_.AddLog("Converting to bitmap...");
-    const Picture picture = system_.LoadPicture(temporary);
-    const std::string bitmap = system_.SaveBitmap(picture, bitmapPath_);
+    std::string bitmap;
+    {
+        // The decoded strip goes once written: a wallpaper's worth of pixels is never held.
+        const Picture picture = system_.LoadPicture(temporary);
+        ComposedWallpaper wallpaper(picture, system_.ReadDesktop());
+        bitmap = system_.SaveBitmap(wallpaper, bitmapPath_);
+    }
+    if (&strip != &shownStrip_) shownStrip_ = std::move(strip);
+    shownBitmap_ = bitmap;
     system_.RemoveFile(temporary);
 
     log_.AddLog("Setting as wallpaper...");

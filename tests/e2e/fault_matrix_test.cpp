@@ -218,7 +218,7 @@ TEST_P(FaultMatrix, FailsCleanlyKeepsTheWallpaperAndTheLastUrlRule) {
     if (fault.stage == Stage::Works) {
         const auto written = ReadBmp(ReadBytes(kBitmapPath));
         ASSERT_TRUE(written.has_value());
-        EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile(fault.shown ? fault.shown : strip))));
+        EXPECT_TRUE(*written == Composed(*DecodeWithWic(Widen(StripFile(fault.shown ? fault.shown : strip))), DesktopAsSeen()));
     } else {
         EXPECT_TRUE(FileState::Of(kBitmapPath) == before) << "C:\\dromix.bmp changed";
     }
@@ -320,9 +320,10 @@ protected:
         site_.Control("reset");
         before_ = FileState::Of(kBitmapPath);
     }
-    // Starts the program and waits for its first cycle, probing the window all the while.
+    // Starts the program (unless the test has) and waits for its first cycle, probing the window all
+    // the while.
     Cycle FirstCycle(Responsiveness& probes) {
-        program_ = std::make_unique<Program>();
+        if (!program_) program_ = std::make_unique<Program>();
         Cycle cycle;
         WaitUntil(
             [&] {
@@ -383,9 +384,43 @@ TEST_F(FreshRun, RefusedBitmapPathFallsBackToThePerUserFolder) {
     EXPECT_EQ(WallpaperSetting(), fallback);
     const auto written = ReadBmp(ReadBytes(fallback));
     ASSERT_TRUE(written.has_value());
-    EXPECT_TRUE(*written == *DecodeWithWic(Widen(StripFile("strip-2.jpg"))));
+    EXPECT_TRUE(*written == Composed(*DecodeWithWic(Widen(StripFile("strip-2.jpg"))), DesktopAsSeen()));
     EXPECT_EQ(GetFileAttributesW((std::wstring(kBitmapPath) + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(probes.failed, 0);
+}
+
+// Wine reads the DPI as a program starts: at 144 DPI a small strip shows 1.5 times its size.
+TEST_F(FreshRun, At144DpiASmallStripShowsOneAndAHalfTimesItsSize) {
+    proxy_.Through(site_.Port());
+    site_.Strip("indexed.gif");  // 64 x 32: 96 x 48 on the desktop
+    const DWORD dpi = 144;
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    {
+        const ScopeExit putBack([] { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels"); });
+        program_ = std::make_unique<Program>();
+    }
+    Responsiveness probes;
+    ASSERT_EQ(FirstCycle(probes).Last(), "Done!") << program_->Log();
+    const Rgb strip = *DecodeWithWic(Widen(StripFile("indexed.gif")));
+    EXPECT_TRUE(*ReadBmp(ReadBytes(kBitmapPath)) == Composed(strip, DesktopAsSeen(144)));
+}
+
+// A display change composes the wallpaper again from the strip the program has, with the site down.
+// (Under Wine the screen of a running program cannot change on the tests' display, which has one
+// mode, and the colour and work area another program sets do not reach it: the message alone comes.)
+TEST_F(FreshRun, ADisplayChangeComposesTheWallpaperAgainWithoutTheNetwork) {
+    proxy_.Through(site_.Port());
+    site_.Strip("strip-3.png");
+    Responsiveness probes;
+    ASSERT_EQ(FirstCycle(probes).Last(), "Done!") << program_->Log();
+    site_.Fault("404", "404");
+    const FileState before = FileState::Of(kBitmapPath);
+    PostMessageW(program_->Main(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768));
+    Cycle cycle;
+    WaitUntil([&] { return (cycle = NewestCycle(program_->Log())).Complete() && cycle.lines.size() == 4; }, 20s);
+    EXPECT_EQ(cycle.messages, (std::vector<std::string>{"Desktop changed", kConverting, "Setting as wallpaper...", "Done!"}));
+    EXPECT_FALSE(FileState::Of(kBitmapPath) == before) << "the bitmap was not written again";
+    EXPECT_TRUE(*ReadBmp(ReadBytes(kBitmapPath)) == Composed(*DecodeWithWic(Widen(StripFile("strip-3.png"))), DesktopAsSeen()));
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
 #pragma once
-// Pictures as the tests see them, independent of the program's own code: a strip decoded with WIC
-// directly, and a bitmap file read by its headers.
+// Pictures as the tests see them: a strip decoded with WIC directly, a bitmap file read by its headers,
+// and the wallpaper the program should make of a strip for the desktop as the test reads it (its
+// layout and scaling are the core's, tested on their own on the host).
 #include <windows.h>
 #include <wincodec.h>
 
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "handles.h"
+#include "wallpaper_picture.h"
 
 namespace dromix::e2e {
 
@@ -85,6 +89,36 @@ inline std::optional<Rgb> ReadBmp(const std::vector<std::uint8_t>& file) {
         }
     }
     return picture;
+}
+
+// The primary monitor and the desktop colour as this process reads them, at `dpi`.
+inline Desktop DesktopAsSeen(std::uint32_t dpi = 96) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    const COLORREF colour = GetSysColor(COLOR_DESKTOP);
+    return {static_cast<std::uint32_t>(m.right - m.left), static_cast<std::uint32_t>(m.bottom - m.top),
+            {w.left - m.left, w.top - m.top, w.right - m.left, w.bottom - m.top}, dpi,
+            GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
+// The wallpaper of `strip` for `desktop`: the whole strip, placed and scaled as the program does it,
+// the desktop colour around it.
+inline Rgb Composed(const Rgb& strip, const Desktop& desktop) {
+    Picture picture{strip.width, strip.height, {}};
+    picture.Allocate();
+    for (std::uint32_t y = 0; y < strip.height; ++y) {
+        auto* row = const_cast<std::uint8_t*>(picture.Row(y));  // the picture's own, to fill
+        for (std::size_t x = 0, at = std::size_t{y} * strip.width * 3; x < strip.width; ++x, at += 3) {
+            row[x * 4] = strip.rgb[at + 2], row[x * 4 + 1] = strip.rgb[at + 1], row[x * 4 + 2] = strip.rgb[at];
+        }
+    }
+    ComposedWallpaper wallpaper(picture, desktop);
+    std::vector<std::uint8_t> file;
+    WriteBmp(wallpaper, [&](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    return ReadBmp(file).value_or(Rgb{});
 }
 
 }  // namespace dromix::e2e

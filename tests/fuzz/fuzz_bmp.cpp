@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "bmp_file.h"
 #include "bmp_writer.h"
 #include "errors.h"
 
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        picture.bands[0].size() == pixels * 4;
     Bytes file;
     try {
-        dromix::WriteBmp(picture, [&file](std::span<const std::uint8_t> piece) {
+        dromix::test::PictureRows rows(picture);
+        dromix::WriteBmp(rows, [&file](std::span<const std::uint8_t> piece) {
             file.insert(file.end(), piece.begin(), piece.end());
         });
     } catch (const dromix::UpdateError&) {

@@ -21,6 +21,7 @@ enum class Op {
     WriteFile,
     RemoveFile,
     LoadPicture,
+    ReadDesktop,
     SaveBitmap,
     SetWallpaper,
 };
@@ -35,7 +36,9 @@ public:
     std::map<std::string, Bytes> files;
     std::vector<std::string> calls;  // "Operation argument", in order
     std::string applicationPath = "C:\\Apps";
-    std::string wallpaper;  // the path last set as wallpaper
+    std::string wallpaper;  // the path last set as wallpaper: the setting
+    // A screen of the fake picture's size (2 x 1, too small for a margin): the bitmap is the picture.
+    Desktop desktop{2, 1, {0, 0, 2, 1}, 96};
 
     // When set, WriteFile/SaveBitmap answer as if the given path were refused and they fell back.
     std::optional<std::string> writeFileFallback;
@@ -99,11 +102,16 @@ public:
         return Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}};
     }
 
+    Desktop ReadDesktop() override {
+        Enter(Op::ReadDesktop, "ReadDesktop");
+        return desktop;
+    }
+
     // Atomic, as the real one is: on failure the old file stays as it was.
-    std::string SaveBitmap(const Picture& picture, const std::string& path) override {
+    std::string SaveBitmap(RowSource& rows, const std::string& path) override {
         Enter(Op::SaveBitmap, "SaveBitmap " + path);
         const std::string target = saveBitmapFallback.value_or(path);
-        files[target] = BmpFile(picture);
+        files[target] = BmpFile(rows);
         return target;
     }
 
@@ -111,6 +119,8 @@ public:
         Enter(Op::SetWallpaper, "SetWallpaper " + path);
         wallpaper = path;
     }
+
+    std::string WallpaperSetting() override { return wallpaper; }
 
     std::string ApplicationPath() override {
         Enter(Op::ApplicationPath, "ApplicationPath");

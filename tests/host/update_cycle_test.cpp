@@ -85,7 +85,7 @@ TEST_F(UpdateCycleTest, NewStripBecomesTheWallpaper) {
     EXPECT_EQ(system.calls, (std::vector<std::string>{
                                 "ApplicationPath", "FetchPage http://comic.example/", "FetchBytes " + kStripUrl,
                                 "WriteFile C:\\Apps\\__dromix.tmp", "LoadPicture C:\\Apps\\__dromix.tmp",
-                                "SaveBitmap c:\\dromix.bmp", "RemoveFile C:\\Apps\\__dromix.tmp",
+                                "ReadDesktop", "SaveBitmap c:\\dromix.bmp", "RemoveFile C:\\Apps\\__dromix.tmp",
                                 "SetWallpaper c:\\dromix.bmp"}));
     EXPECT_EQ(Bitmap(), test::BmpFile(Picture{2, 1, {{10, 20, 30, 0, 40, 50, 60, 0}}}));
     EXPECT_EQ(system.files.count("C:\\Apps\\__dromix.tmp"), 0u);
@@ -254,8 +254,8 @@ TEST_F(UpdateCycleTest, FallbackPathsAreTheOnesUsed) {
     system.saveBitmapFallback = "/home/u/AppData/Local/Dromix/dromix.bmp";
     EXPECT_EQ(Run().back(), "Done!");
     EXPECT_EQ(system.calls[4], "LoadPicture /home/u/AppData/Local/Temp/__dromix.tmp");
-    EXPECT_EQ(system.calls[6], "RemoveFile /home/u/AppData/Local/Temp/__dromix.tmp");
-    EXPECT_EQ(system.calls[7], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
+    EXPECT_EQ(system.calls[7], "RemoveFile /home/u/AppData/Local/Temp/__dromix.tmp");
+    EXPECT_EQ(system.calls[8], "SetWallpaper /home/u/AppData/Local/Dromix/dromix.bmp");
     EXPECT_EQ(Bitmap(), kOldBitmap);
 }
 
@@ -275,6 +275,25 @@ TEST_F(UpdateCycleTest, TemporaryFileLivesInTheProgramDirectory) {
         EXPECT_EQ(fresh.calls.at(3), "WriteFile " + temporary);
         EXPECT_EQ(fresh.files.at(temporary), kGoodImage) << "the raw bytes, nothing added";
     }
+}
+
+// The last strip composed again from its kept bytes, for the desktop as it is now: nothing is fetched.
+// Before any strip, or once the user has chosen another wallpaper, nothing happens at all.
+TEST_F(UpdateCycleTest, RecomposeOnlyWhileTheWallpaperIsTheBitmap) {
+    cycle.Recompose();
+    EXPECT_EQ(shown.Text(), "") << "no strip yet";
+    Run();
+    system.pages.clear();
+    system.images.clear();
+    system.calls.clear();
+    system.wallpaper = "C:\\Users\\me\\beach.jpg";
+    cycle.Recompose();
+    EXPECT_TRUE(system.calls.empty()) << "another wallpaper chosen";
+    system.wallpaper = "C:\\DROMIX.BMP";  // as Windows compares paths
+    const std::size_t before = shown.Text().size();
+    cycle.Recompose();
+    EXPECT_EQ(Messages(shown.Text().substr(before)), (std::vector<std::string>{"", "Desktop changed", "Converting to bitmap...",
+                                                                                "Setting as wallpaper...", "Done!"}));
 }
 
 TEST(GetPath, EndsInExactlyOneBackslash) {
@@ -328,7 +347,8 @@ const std::string kDownloading = "Downloading < http://comic.example/strips/toda
 
 std::string FailureName(const ::testing::TestParamInfo<FailureCase>& param) {
     static const char* const names[] = {"ApplicationPath", "FetchPage",  "FetchBytes", "ResolveUrl",  "WriteFile",
-                                        "RemoveFile",      "LoadPicture", "SaveBitmap", "SetWallpaper"};
+                                        "RemoveFile",      "LoadPicture", "ReadDesktop", "SaveBitmap",
+                                        "SetWallpaper"};
     return names[static_cast<int>(param.param.op)];
 }
 
@@ -341,6 +361,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{Op::FetchBytes, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
         FailureCase{Op::WriteFile, {kOpeningLine, "Locating image...", kDownloading}, true, false, false},
         FailureCase{Op::LoadPicture, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
+                    true, true, false},
+        FailureCase{Op::ReadDesktop, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, false},
         FailureCase{Op::SaveBitmap, {kOpeningLine, "Locating image...", kDownloading, "Converting to bitmap..."},
                     true, true, false},

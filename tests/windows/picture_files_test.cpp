@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "bmp_file.h"
 #include "comic_site_client.h"
 #include "error_of.h"
 #include "errors.h"
@@ -35,6 +36,12 @@ Bytes ReadFile(const std::string& path) {
 
 bool Exists(const std::string& path) {
     return GetFileAttributesW(SystemPath(Utf8ToWide(path)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The decoded picture written as it is (the program writes it composed for the desktop).
+std::string SaveAsIs(Win32SystemOperations& system, const Picture& picture, const std::string& path) {
+    test::PictureRows rows(picture);
+    return system.SaveBitmap(rows, path);
 }
 
 std::string Strip(const std::string& name) { return testing::SourcePath("tests/support/strips/" + name); }
@@ -118,7 +125,7 @@ TEST_P(DecodeMatrix, DecodesToABitmapOfTheRightSizeAndColours) {
     ASSERT_EQ(picture.width, 64u);
     ASSERT_EQ(picture.height, 32u);
 
-    const std::string bitmap = system.SaveBitmap(picture, folder / "out.bmp");
+    const std::string bitmap = SaveAsIs(system, picture, folder / "out.bmp");
     EXPECT_EQ(bitmap, folder / "out.bmp");
     const Bytes file = ReadFile(bitmap);
     ASSERT_EQ(file.size(), 54u + 32u * 64u * 3u);
@@ -258,7 +265,7 @@ TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
         system.WriteFile(folder / "limit.tmp", system.FetchBytes(site.Url("/strips/strip-1.gif")));
     site.Control("reset");
     const std::string target = folder / "dromix.bmp";
-    system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), target);
+    SaveAsIs(system, system.LoadPicture(Strip("indexed.gif")), target);
     const Bytes before = ReadFile(target);
     const std::string kSentence = "Not enough memory to convert the picture (16384 x 4096)";
 
@@ -273,7 +280,7 @@ TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
         {
             const AddressSpaceHog hog(squeeze.blockMiB, 16);
             ASSERT_TRUE(hog.BlockFound()) << squeeze.what;
-            error = AnyErrorOf([&] { system.SaveBitmap(system.LoadPicture(picturePath), target); });
+            error = AnyErrorOf([&] { SaveAsIs(system, system.LoadPicture(picturePath), target); });
         }
         EXPECT_EQ(error, kSentence) << squeeze.what;
     }
@@ -283,7 +290,7 @@ TEST(PictureDecoder, RunningOutOfMemoryIsASentenceAndTheBitmapStays) {
     std::string error;
     {
         const AddressSpaceHog hog(0, 0, 64);
-        error = AnyErrorOf([&] { system.SaveBitmap(whole, target); });
+        error = AnyErrorOf([&] { SaveAsIs(system, whole, target); });
     }
     EXPECT_EQ(error, kSentence) << "save";
     EXPECT_EQ(ReadFile(target), before);
@@ -294,7 +301,7 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     Win32SystemOperations system({});
     Folder folder("atomic");
     const std::string target = folder / "dromix.bmp";
-    system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), target);
+    SaveAsIs(system, system.LoadPicture(Strip("indexed.gif")), target);
     const Bytes before = ReadFile(target);
     ASSERT_FALSE(before.empty());
 
@@ -302,12 +309,12 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     broken.width = 1200;
     broken.height = 400;
     broken.bands = {std::vector<std::uint8_t>(16)};
-    EXPECT_EQ(ErrorOf([&] { system.SaveBitmap(broken, target); }), "The picture's pixels do not match its size");
+    EXPECT_EQ(ErrorOf([&] { SaveAsIs(system, broken, target); }), "The picture's pixels do not match its size");
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_FALSE(Exists(target + ".new"));
 
     // A good save after the failed one replaces it whole.
-    system.SaveBitmap(system.LoadPicture(Strip("strip-1.gif")), target);
+    SaveAsIs(system, system.LoadPicture(Strip("strip-1.gif")), target);
     EXPECT_EQ(ReadFile(target).size(), 54u + 400u * 1200u * 3u);
 }
 
@@ -388,7 +395,7 @@ TEST(AccessDenied, RefusedWritesGoToThePerUserPlaces) {
                                                           ERROR_BAD_NETPATH, ERROR_SHARING_VIOLATION, ERROR_DISK_FULL}) {
         refusal = error;
         std::string bitmap;  // the path written, or else the error
-        const std::string failure = ErrorOf([&] { bitmap = system.SaveBitmap(picture, folder / "dromix.bmp"); });
+        const std::string failure = ErrorOf([&] { bitmap = SaveAsIs(system, picture, folder / "dromix.bmp"); });
         EXPECT_EQ(bitmap + failure, error == ERROR_DISK_FULL ? full : PerUserBitmap()) << error;
         EXPECT_EQ(ReadFile(folder / "dromix.bmp"), (Bytes{1, 2, 3})) << error;
     }
@@ -407,7 +414,7 @@ TEST(AccessDenied, ADirectoryInTheWayIsARealRefusal) {
     const std::string temporary = system.WriteFile(folder / "__dromix.tmp", Bytes{7});
     EXPECT_EQ(temporary, TemporaryFile());
     EXPECT_EQ(system.WriteFile(folder / "missing\\__dromix.tmp", Bytes{7}), temporary);  // so is a missing folder
-    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
+    const std::string bitmap = SaveAsIs(system, system.LoadPicture(Strip("indexed.gif")), folder / "dromix.bmp");
     EXPECT_EQ(bitmap, PerUserBitmap());
     EXPECT_FALSE(Exists(folder / "dromix.bmp.new"));
     system.RemoveFile(temporary);
@@ -427,7 +434,7 @@ std::string StoredWallpaper() {
 TEST(Wallpaper, TheSettingIsStoredInTheUserProfile) {
     Win32SystemOperations system({});
     Folder folder("wallpaper");
-    const std::string bitmap = system.SaveBitmap(system.LoadPicture(Strip("strip-1.gif")), folder / "dromix.bmp");
+    const std::string bitmap = SaveAsIs(system, system.LoadPicture(Strip("strip-1.gif")), folder / "dromix.bmp");
     const std::string before = StoredWallpaper();
     system.SetWallpaper(bitmap);
     EXPECT_EQ(StoredWallpaper(), bitmap);

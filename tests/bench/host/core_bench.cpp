@@ -9,6 +9,7 @@
 #include "activity_log.h"
 #include "bmp_writer.h"
 #include "strip_locator.h"
+#include "wallpaper_picture.h"
 
 namespace {
 
@@ -51,22 +52,32 @@ void Fill(dromix::Picture& picture) {
     }
 }
 
-// The streaming writer the program uses, into a buffer reused across iterations: the encoder's own
-// cost, without the fresh-memory page faults a new 16 MB vector costs every time.
-void BM_WriteBmpStreamed(benchmark::State& state) {
-    dromix::Picture picture{static_cast<std::uint32_t>(state.range(0)), static_cast<std::uint32_t>(state.range(1)), {}};
-    Fill(picture);
-    std::vector<std::uint8_t> file(dromix::kBmpHeaderSize + std::size_t{dromix::BmpRowSize(picture.width)} * picture.height);
+// The 1200 x 400 strip composed for a screen (width, height, DPI) and streamed through the BMP
+// writer into a buffer reused across iterations: the composition's and the encoder's own cost,
+// without the fresh-memory page faults a new screen-sized vector costs every time.
+void BM_ComposeWallpaper(benchmark::State& state) {
+    dromix::Picture strip{1200, 400, {}};
+    Fill(strip);
+    const auto width = static_cast<std::uint32_t>(state.range(0));
+    const auto height = static_cast<std::uint32_t>(state.range(1));
+    const auto right = static_cast<std::int32_t>(width), bottom = static_cast<std::int32_t>(height) - 48;
+    const dromix::Desktop desktop{width, height, {0, 0, right, bottom}, static_cast<std::uint32_t>(state.range(2)), 58, 110, 165};
+    std::vector<std::uint8_t> file(dromix::kBmpHeaderSize + std::size_t{dromix::BmpRowSize(width)} * height);
     for (auto _ : state) {
+        dromix::ComposedWallpaper wallpaper(strip, desktop);
         std::size_t at = 0;
-        dromix::WriteBmp(picture, [&](std::span<const std::uint8_t> piece) {
+        dromix::WriteBmp(wallpaper, [&](std::span<const std::uint8_t> piece) {
             std::copy(piece.begin(), piece.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
             at += piece.size();
         });
         benchmark::DoNotOptimize(file.data());
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(picture.width) * picture.height * 4);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
 }
-BENCHMARK(BM_WriteBmpStreamed)->Args({1200, 400})->Args({4000, 1300})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeWallpaper)
+    ->Args({1920, 1080, 96})
+    ->Args({1920, 1080, 144})
+    ->Args({3840, 2160, 192})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,11 +1,14 @@
 // Times a changing update cycle against the sample comic site on loopback: each phase through the
-// system operations and the core directly, then the whole UpdateCycle::GetUpdate with a strip URL
-// that changes every run. Prints "RESULT <strip>.<phase> <median ms>" lines for scripts/bench.
+// system operations and the core directly, the strip's composition for three desktops, then the whole
+// UpdateCycle::GetUpdate with a strip URL that changes every run. Prints "RESULT <strip>.<phase>
+// <median ms>" lines for scripts/bench.
 //
 //   dromix_cycle_bench --port PORT [--runs N] [--strips a.gif,b.jpg]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <span>
 #include <exception>
 #include <map>
 #include <memory>
@@ -17,9 +20,12 @@
 
 #include "activity_log.h"
 #include "bench_support.h"
+#include "bmp_writer.h"
 #include "log_box.h"
+#include "log_relay.h"
 #include "strip_locator.h"
 #include "update_cycle.h"
+#include "wallpaper_picture.h"
 #include "win32_system_operations.h"
 
 namespace dromix::bench {
@@ -79,7 +85,8 @@ std::string LastLine(const std::string& text) {
 }
 
 // One changing cycle's phases, through the system operations and the core as the cycle calls them.
-void TimePhases(Win32SystemOperations& system, int port, const std::string& pageUrl, const std::string& temporary,
+// Returns the decoded strip.
+Picture TimePhases(Win32SystemOperations& system, int port, const std::string& pageUrl, const std::string& temporary,
                 Timings& timings) {
     SiteControl(port, "fault?page=ok");
     const std::string page = Timed(timings, "page_fetch", [&] { return system.FetchPage(pageUrl).text; });
@@ -92,17 +99,47 @@ void TimePhases(Win32SystemOperations& system, int port, const std::string& page
     const Bytes image = Timed(timings, "image_fetch", [&] { return system.FetchBytes(url); });
     const std::string written = Timed(timings, "temp_write", [&] { return system.WriteFile(temporary, image); });
     const Picture picture = Timed(timings, "decode", [&] { return system.LoadPicture(written); });
-    const std::string bitmap =
-        Timed(timings, "bitmap_write", [&] { return system.SaveBitmap(picture, std::string(kBitmapPath)); });
+    const std::string bitmap = Timed(timings, "bitmap_write", [&] {
+        ComposedWallpaper wallpaper(picture, system.ReadDesktop());
+        return system.SaveBitmap(wallpaper, std::string(kBitmapPath));
+    });
     Timed(timings, "temp_delete", [&] { system.RemoveFile(written); });
     Timed(timings, "wallpaper", [&] { system.SetWallpaper(bitmap); });
+    return picture;
+}
+
+// The desktops the composition is timed for: width, height, DPI (a 48-pixel taskbar at the bottom).
+constexpr std::uint32_t kDesktops[][3] = {{1920, 1080, 96}, {1920, 1080, 144}, {3840, 2160, 192}};
+
+// The strip composed for each desktop and streamed through the BMP writer into `file` (reused, large
+// enough for the largest): the composition's and the encoder's own cost, without the file.
+void TimeComposition(const Picture& strip, std::vector<std::uint8_t>& file, Timings& timings) {
+    for (const auto& [width, height, dpi] : kDesktops) {
+        const auto right = static_cast<std::int32_t>(width), bottom = static_cast<std::int32_t>(height) - 48;
+        const Desktop desktop{width, height, {0, 0, right, bottom}, dpi, 58, 110, 165};
+        const std::string figure =
+            "compose_" + std::to_string(width) + "x" + std::to_string(height) + "_" + std::to_string(dpi);
+        Timed(timings, figure, [&] {
+            ComposedWallpaper wallpaper(strip, desktop);
+            std::size_t at = 0;
+            WriteBmp(wallpaper, [&](std::span<const std::uint8_t> piece) {
+                std::copy(piece.begin(), piece.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
+                at += piece.size();
+            });
+        });
+    }
 }
 
 // The whole cycle, with the located strip URL changed before every run: the page names the same
-// strip once as an absolute URL and once relative to the page.
-void TimeCycle(UpdateCycle& cycle, const ShownLog& shown, int port, int run, Timings& timings) {
+// strip once as an absolute URL and once relative to the page. Once with its lines shown in the box
+// as they come ("cycle"), once as the program's worker runs it ("worker_cycle"): its lines relayed
+// to the window, which shows them afterwards (here, once the timing is done).
+void TimeCycle(UpdateCycle& cycle, UpdateCycle& worker, LogRelay& relay, ActivityLog& log, const ShownLog& shown,
+               int port, int run, Timings& timings) {
     SiteControl(port, run % 2 ? "fault?page=relative-url" : "fault?page=ok");
     Timed(timings, "cycle", [&] { cycle.GetUpdate(); });
+    Timed(timings, "worker_cycle", [&] { worker.GetUpdate(); });
+    relay.DeliverTo(log);
     const std::string last = LastLine(shown.Text());
     if (last.size() < 5 || last.compare(last.size() - 5, 5, "Done!") != 0) {
         throw std::runtime_error("The cycle did not end with Done!: " + last);
@@ -124,17 +161,20 @@ void BenchStrip(int port, const std::string& strip, int runs) {
     ActivityLog log(&SystemLocalTime);
     const ShownLog shown(log);
     UpdateCycle cycle(system, log, pageUrl, kBitmapPath);
+    LogRelay relay(&SystemLocalTime);
+    UpdateCycle worker(system, relay, pageUrl, kBitmapPath);
     const std::string temporary = cycle.GetPath() + std::string(kTempFileName);
 
+    std::vector<std::uint8_t> file(kBmpHeaderSize + std::size_t{BmpRowSize(3840)} * 2160);
     // One warm-up round, not counted: the first use loads WinINet, WIC and their DLLs.
     Timings warmUp;
-    TimePhases(system, port, pageUrl, temporary, warmUp);
-    TimeCycle(cycle, shown, port, 0, warmUp);
+    TimeComposition(TimePhases(system, port, pageUrl, temporary, warmUp), file, warmUp);
+    TimeCycle(cycle, worker, relay, log, shown, port, 0, warmUp);
 
     Timings timings;
     for (int run = 1; run <= runs; ++run) {
-        TimePhases(system, port, pageUrl, temporary, timings);
-        TimeCycle(cycle, shown, port, run, timings);
+        TimeComposition(TimePhases(system, port, pageUrl, temporary, timings), file, timings);
+        TimeCycle(cycle, worker, relay, log, shown, port, run, timings);
         TimeLogLine(log, shown, timings);
     }
     SiteControl(port, "reset");
