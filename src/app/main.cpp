@@ -34,7 +34,7 @@ public:
           window_(
               module, log_, relay_, cycles_,
               [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); },
-              FirstCountdownWithTestHooks()) {}
+              ScheduleWithTestHooks()) {}
 
     // What a cycle ended part-way by an earlier end of the program left behind goes first.
     void RemoveLeftovers() {

@@ -337,8 +337,9 @@ TEST_F(DromixRun, SecondInstanceLeavesTheFirstAlone) {
     EXPECT_TRUE(FileState::Of(kBitmapPath) == before);
 }
 
-// Where a menu item is: the bar's own "&About", the bar's drop-down "&Menu", the tray icon's popup.
-enum class Menu { Bar, Dropdown, Popup };
+// Where a menu item is: the bar's own "&About", the bar's drop-down "&Menu", the tray icon's popup;
+// or no menu: the system's broadcasts of a resume from sleep, as a user's key wakes the machine.
+enum class Menu { Bar, Dropdown, Popup, Resume };
 enum class After { Shown, InTray, AboutOpen, Ended };
 
 // Chooses the item as a person would with the keyboard: Alt and the item's access key in the bar; in
@@ -349,6 +350,11 @@ void Choose(Program& program, Menu menu, const std::wstring& item) {
     const HWND main = program.Main();
     const DWORD pid = program.Process().Id();
     Bring(main, menu == Menu::Popup);
+    if (menu == Menu::Resume) {
+        PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+        return;
+    }
     const std::size_t amp = item.find(L'&');
     const auto key = static_cast<WPARAM>(amp == std::wstring::npos ? 0 : std::towlower(item[amp + 1]));
     if (menu == Menu::Bar) {
@@ -413,8 +419,8 @@ std::wstring Layout(HMENU menu) {
     return layout;
 }
 
-// Each item of the menu bar and of the tray popup, chosen in turn, on this run's program and, for the
-// second "E&xit", on one of its own. Wine cannot read another process's menus, so their make-up is
+// Each item of the menu bar and of the tray popup, chosen in turn (and a resume from sleep among them),
+// on this run's program and, for the second "E&xit", on one of its own. Wine cannot read another process's menus, so their make-up is
 // read from the program's resources, which the window loads as they are.
 TEST_F(DromixRun, EveryMenuCommandDoesWhatItSays) {
     const UniqueModule exe = LoadProgramAsData();
@@ -433,6 +439,7 @@ TEST_F(DromixRun, EveryMenuCommandDoesWhatItSays) {
     };
     const Row rows[] = {
         {Menu::Dropdown, L"&Update Image", "strip-1.gif", kUnchangedCycle, After::Shown},
+        {Menu::Resume, L"resume", "strip-1.gif", kUnchangedCycle, After::Shown},
         {Menu::Bar, L"&About", nullptr, {}, After::AboutOpen},
         {Menu::Dropdown, L"&Hide", nullptr, {}, After::InTray},
         {Menu::Popup, L"Cancel", nullptr, {}, After::InTray},
