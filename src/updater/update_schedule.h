@@ -25,11 +25,9 @@ public:
     // reset, so a long cycle does not delay the next one.
     bool Tick();
 
-    // After a resume from sleep or hibernation: a cycle comes after the resume countdown, or sooner
-    // when one was due sooner anyway. The cycle then resets the countdown to the hour as always.
-    void Resume() {
-        if (countdown_ > resume_) countdown_ = resume_;
-    }
+    // After a resume from sleep or hibernation: a cycle comes after the resume countdown, and it then
+    // resets the countdown to the hour as always.
+    void Resume() { countdown_ = resume_; }
 
 private:
     std::int16_t first_;
