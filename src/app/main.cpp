@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string_view>
 
 #include "about_window.h"
 #include "activity_log.h"
@@ -34,7 +35,7 @@ public:
           window_(
               module, log_, relay_, cycles_,
               [module](HWND owner) { ShowAboutWindow(module, owner, {kAuthorCredit, kAuthorUrl}); },
-              FirstCountdownWithTestHooks()) {}
+              ScheduleWithTestHooks()) {}
 
     // What a cycle ended part-way by an earlier end of the program left behind goes first.
     void RemoveLeftovers() {
@@ -66,16 +67,29 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-// A second copy says so and ends once the message is dismissed; the first one carries on.
-int Main(HINSTANCE module) {
+// The program's one switch, for its installer: "/close" alone (in any case) closes the running copy.
+// Anything else on the command line means nothing, as no command line does.
+bool AsksToClose(std::wstring_view arguments) {
+    constexpr std::wstring_view kBlank = L" \t";
+    const std::size_t first = arguments.find_first_not_of(kBlank);
+    if (first == std::wstring_view::npos) return false;
+    arguments = arguments.substr(first, arguments.find_last_not_of(kBlank) + 1 - first);
+    return CompareStringOrdinal(arguments.data(), static_cast<int>(arguments.size()), L"/close", -1, TRUE) ==
+           CSTR_EQUAL;
+}
+
+// A second copy says so and ends once the message is dismissed; the first one carries on. The
+// installer's close shows nothing and ends with 0 whatever it found, so that the installation goes on.
+int Main(HINSTANCE module, const wchar_t* arguments) {
+    if (AsksToClose(arguments ? arguments : L"")) {
+        CloseRunningInstance(kSingleInstanceName, kMainWindowClass, kCloseWaitMilliseconds);
+        return 0;
+    }
     std::optional<SingleInstance> instance = SingleInstance::Claim(kSingleInstanceName);
     if (!instance) {
         MessageBoxW(nullptr, L"Dromix is already running!", L"Error", MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    // An installer that closes Dromix to replace it starts it again afterwards; a crash, a hang or a
-    // restart of Windows does not (the logon starts it).
-    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     Program program(std::move(*instance), module);
     program.RemoveLeftovers();
     program.Show();
@@ -84,9 +98,9 @@ int Main(HINSTANCE module) {
 
 }  // namespace dromix
 
-int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR arguments, int) {
     try {
-        return dromix::Main(module);
+        return dromix::Main(module, arguments);
     } catch (...) {
         dromix::ReportCurrentException();
     }

@@ -4,8 +4,6 @@
 
 #include <cwchar>
 
-#include "update_schedule.h"
-
 namespace dromix {
 #if defined(DROMIX_TEST_HOOKS)
 namespace {
@@ -39,13 +37,17 @@ Win32SystemOperations::Options SystemOptionsWithTestHooks() {
     return options;
 }
 
-std::int16_t FirstCountdownWithTestHooks() {
+UpdateSchedule ScheduleWithTestHooks() {
 #if defined(DROMIX_TEST_HOOKS)
-    // Only ever sooner than the program's own first countdown.
-    constexpr DWORD kUsual = kFirstCountdown;
-    return static_cast<std::int16_t>(NumberFromEnvironment(L"DROMIX_TEST_FIRST_CYCLE_S", kUsual, kUsual));
+    // Only ever sooner than the program's own countdowns.
+    const auto sooner = [](const wchar_t* name, std::int16_t usual) {
+        const auto most = static_cast<DWORD>(usual);
+        return static_cast<std::int16_t>(NumberFromEnvironment(name, most, most));
+    };
+    return UpdateSchedule(sooner(L"DROMIX_TEST_FIRST_CYCLE_S", kFirstCountdown),
+                          sooner(L"DROMIX_TEST_RESUME_S", kResumeCountdown));
 #else
-    return kFirstCountdown;
+    return UpdateSchedule();
 #endif
 }
 

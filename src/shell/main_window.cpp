@@ -42,13 +42,13 @@ ATOM RegisterMainClass(HINSTANCE instance, WNDPROC procedure) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles,
-                       AboutOpener openAbout, std::int16_t firstCountdown)
+                       AboutOpener openAbout, UpdateSchedule schedule)
     : instance_(instance),
       log_(log),
       relay_(relay),
       cycles_(cycles),
       openAbout_(std::move(openAbout)),
-      schedule_(firstCountdown) {
+      schedule_(schedule) {
     RegisterMainClass(instance, &MainWindow::WindowProc);
     popup_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUP_MENU)));
     UniqueMenu menuBar(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAIN_MENU)));
@@ -106,6 +106,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
     case WM_SYSCOLORCHANGE:
         OnDesktopChange();
+        break;
+    case WM_POWERBROADCAST:
+        // Every resume from sleep or hibernation sends this one (a user's input sends
+        // PBT_APMRESUMESUSPEND as well, maybe much later): one resume, one cycle.
+        if (wParam == PBT_APMRESUMEAUTOMATIC) schedule_.Resume();
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:

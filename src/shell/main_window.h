@@ -33,9 +33,9 @@ public:
 
     // Creates the window (and with it the countdown, the tray icon's record, the log box and the
     // timer) without showing it. The cycle's lines arrive through `relay` and are shown from `log`. The
-    // first cycle is due `firstCountdown` timer ticks after the window loads.
+    // timer drives `schedule`.
     MainWindow(HINSTANCE instance, ActivityLog& log, LogRelay& relay, CycleWorker& cycles, AboutOpener openAbout,
-               std::int16_t firstCountdown);
+               UpdateSchedule schedule);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

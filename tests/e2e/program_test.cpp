@@ -335,8 +335,9 @@ TEST_F(DromixRun, SecondInstanceLeavesTheFirstAlone) {
     EXPECT_TRUE(FileState::Of(kBitmapPath) == before);
 }
 
-// Where a menu item is: the bar's own "&About", the bar's drop-down "&Menu", the tray icon's popup.
-enum class Menu { Bar, Dropdown, Popup };
+// Where a menu item is: the bar's own "&About", the bar's drop-down "&Menu", the tray icon's popup;
+// or no menu: the system's broadcast of a resume from sleep.
+enum class Menu { Bar, Dropdown, Popup, Resume };
 enum class After { Shown, InTray, AboutOpen, Ended };
 
 // Chooses the item as a person would with the keyboard: Alt and the item's access key in the bar; in
@@ -411,8 +412,8 @@ std::wstring Layout(HMENU menu) {
     return layout;
 }
 
-// Each item of the menu bar and of the tray popup, chosen in turn, on this run's program and, for the
-// second "E&xit", on one of its own. Wine cannot read another process's menus, so their make-up is
+// Each item of the menu bar and of the tray popup, chosen in turn (and a resume from sleep among them),
+// on this run's program and, for the second "E&xit", on one of its own. Wine cannot read another process's menus, so their make-up is
 // read from the program's resources, which the window loads as they are.
 TEST_F(DromixRun, EveryMenuCommandDoesWhatItSays) {
     const UniqueModule exe = LoadProgramAsData();
@@ -431,6 +432,7 @@ TEST_F(DromixRun, EveryMenuCommandDoesWhatItSays) {
     };
     const Row rows[] = {
         {Menu::Dropdown, L"&Update Image", "strip-1.gif", kUnchangedCycle, After::Shown},
+        {Menu::Resume, L"resume", "strip-1.gif", kUnchangedCycle, After::Shown},
         {Menu::Bar, L"&About", nullptr, {}, After::AboutOpen},
         {Menu::Dropdown, L"&Hide", nullptr, {}, After::InTray},
         {Menu::Popup, L"Cancel", nullptr, {}, After::InTray},
@@ -450,7 +452,8 @@ TEST_F(DromixRun, EveryMenuCommandDoesWhatItSays) {
         }
         const FileState bitmap = FileState::Of(kBitmapPath);
         const std::string log = program->Log();
-        Choose(*program, row.menu, row.item);
+        if (row.menu == Menu::Resume) PostMessageW(program->Main(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        else Choose(*program, row.menu, row.item);
         if (HasFatalFailure()) return;
 
         const HWND main = program->Main();

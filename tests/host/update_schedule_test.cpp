@@ -20,6 +20,10 @@ TEST(UpdateSchedule, FirstCycleFiveTicksAfterLoadThenEvery3600) {
     // Reset when due, before the cycle runs, so a long cycle does not delay the next one.
     EXPECT_EQ(TicksUntilDue(schedule), 3600);
     EXPECT_EQ(TicksUntilDue(schedule), 3600);
+    // A resume from sleep brings the cycle 15 ticks later, and the hour counts from that cycle.
+    schedule.Resume();
+    EXPECT_EQ(TicksUntilDue(schedule), 15);
+    EXPECT_EQ(TicksUntilDue(schedule), 3600);
 
     // A shorter first countdown (the tests' builds) changes only the first wait.
     UpdateSchedule sooner(1);
