@@ -1,6 +1,5 @@
 #include "system_error.h"
 
-
 #include "errors.h"
 #include "handles.h"
 #include "wide_text.h"

@@ -128,10 +128,6 @@ int PixelsOfColour(HWND window, COLORREF colour, int step, int rows) {
 }
 
 // Dromix.exe loaded as data, for its resources.
-struct ModuleKind : NullIsNone<HMODULE> {
-    static bool Close(HMODULE module) noexcept { return FreeLibrary(module) != FALSE; }
-};
-using UniqueModule = UniqueHandle<ModuleKind>;
 UniqueModule LoadProgramAsData() {
     return UniqueModule(LoadLibraryExW(dromix::testing::BuildTreePath(L"src\\app\\Dromix.exe").c_str(), nullptr,
                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));

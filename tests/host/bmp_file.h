@@ -8,6 +8,7 @@
 
 namespace dromix::test {
 
+// It allocates nothing, so that a save short of memory fails inside the save.
 struct PictureRows final : RowSource {
     explicit PictureRows(const Picture& source) : picture(source) { source.Validate(); }
     std::uint32_t Width() const override { return picture.width; }

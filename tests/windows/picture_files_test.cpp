@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -305,11 +306,16 @@ TEST(BitmapSave, AFailedSaveLeavesThePreviousBitmapByteForByte) {
     const Bytes before = ReadFile(target);
     ASSERT_FALSE(before.empty());
 
-    Picture broken;  // pixels that do not match the size: the writer refuses mid-way
-    broken.width = 1200;
-    broken.height = 400;
-    broken.bands = {std::vector<std::uint8_t>(16)};
-    EXPECT_EQ(ErrorOf([&] { SaveAsIs(system, broken, target); }), "The picture's pixels do not match its size");
+    // A picture that fails half-way through the write, once half the file is written.
+    struct FailingRows final : RowSource {
+        std::uint32_t Width() const override { return 1200; }
+        std::uint32_t Height() const override { return 400; }
+        void FillRow(std::uint32_t y, std::uint8_t* bgr) override {
+            if (y == 200) throw UpdateError("The rows ran out");
+            std::memset(bgr, 0x7F, std::size_t{Width()} * 3);
+        }
+    } failing;
+    EXPECT_EQ(ErrorOf([&] { system.SaveBitmap(failing, target); }), "The rows ran out");
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_FALSE(Exists(target + ".new"));
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "path_join.h"
 #include "update_cycle.h"
 #include "wallpaper_picture.h"
 #include "win32_system_operations.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     try {
         const int runs = std::stoi(Argument(argc, argv, "--runs", "21"));
         Win32SystemOperations system({});
-        const std::string temporary = system.ApplicationPath() + "\\" + std::string(kTempFileName);
+        const std::string temporary = JoinPath(system.ApplicationPath(), kTempFileName);
         for (int i = 1; i < argc; ++i) {
             const std::string path = argv[i];
             if (path == "--runs") {
